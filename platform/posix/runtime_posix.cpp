@@ -1,0 +1,9 @@
+#include "platform/runtime.h"
+
+namespace gb::platform {
+
+bool runningUnderWine() {
+    return false;
+}
+
+} // namespace gb::platform

@@ -1,0 +1,10 @@
+#pragma once
+// Facts about the environment the program runs in.
+
+namespace gb::platform {
+
+// True when the Windows build runs under Wine. Some Windows behaviour differs there (small file
+// mappings are rounded up to a page), and tests that depend on it say so.
+bool runningUnderWine();
+
+} // namespace gb::platform

@@ -1,0 +1,23 @@
+# Sourced by the scripts that run Windows programs: one Wine prefix inside the build folder,
+# quiet, no Mono/Gecko prompts, no menu entries written into the home folder.
+# Expects GB_WIN_BUILD (the Windows build folder).
+export WINEPREFIX="${WINEPREFIX:-$GB_WIN_BUILD/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all,err+module}"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEARCH=win64
+# Every Wine process of one run must see the same TMPDIR, or a second wineserver starts and the
+# processes cannot see each other's mappings and processes.
+export TMPDIR="${TMPDIR:-/tmp}"
+
+# Creates the prefix once, with a virtual desktop so that hiding a window under Xvfb (no window
+# manager) does not stall for seconds.
+gb_wine_prefix() {
+  if [ -f "$WINEPREFIX/.glowbridge-ready" ]; then return 0; fi
+  mkdir -p "$WINEPREFIX"
+  wine64 wineboot -i >/dev/null 2>&1 </dev/null
+  local reg="$WINEPREFIX/desktop.reg"
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Default"\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Default"="1024x768"\n' >"$reg"
+  wine64 reg import "$reg" >/dev/null 2>&1 </dev/null
+  wineserver -w
+  touch "$WINEPREFIX/.glowbridge-ready"
+}
