@@ -3,7 +3,7 @@
 #   scripts/wine-test.sh [ctest options...]
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
-export GB_WIN_BUILD="$top/build/windows"
+export GB_WIN_BUILD="${GB_WIN_BUILD:-$top/build/windows}"
 # shellcheck source=scripts/wine-env.sh
 . "$top/scripts/wine-env.sh"
 
