@@ -1,0 +1,319 @@
+// quarn-emulator: one emulated QUARN card, reached by the device library's emulator client over a
+// Unix-domain socket (a named pipe on Windows). Prints the packet log, or a refreshing view of
+// the card's state on a terminal.
+
+#include "tools/card_emulator/card.h"
+#include "tools/card_emulator/console.h"
+#include "tools/card_emulator/transport.h"
+#include "tools/card_emulator/view.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace gb::emu;
+
+const char usage[] =
+    "usage: quarn-emulator --device <0-7> [options]\n"
+    "  --address <where>     socket folder (Windows: pipe prefix); default: $QUARNIO_EMULATOR\n"
+    "  --script <file>       answer every read from a script (\"dev <n>\" lines, hex answers)\n"
+    "  --handshake-byte <hh> byte 2 of the open answer (00 or 5A are accepted)\n"
+    "  --input <off>:<hex>   set input-state bytes from offset <off>\n"
+    "  --event <hex>         queue one event item (repeatable)\n"
+    "faults:\n"
+    "  --silent              give no answers at all\n"
+    "  --drop <n>            lose the next n answers\n"
+    "  --wrong-codes         wrong answer codes in the open handshake and ISA exchanges\n"
+    "  --slow <n>            ISA: n not-ready reads before each awaited answer\n"
+    "  --garbage-events      report events always and answer with random bytes\n"
+    "  --refuse-output       never take output (status bit 1 clear)\n"
+    "  --fail-control        driver control requests fail\n"
+    "output:\n"
+    "  --view / --plain      refreshing state view / one line per packet (default: view on a\n"
+    "                        terminal, plain otherwise)\n"
+    "  --log <file>          also append every packet line to a file\n"
+    "  --once                exit when the first client closes the device\n"
+    "  --seconds <n>         exit after n seconds\n";
+
+std::atomic<bool> stopRequested{false};
+
+void onSignal(int) {
+    stopRequested = true;
+}
+
+bool parseHex(const std::string& text, std::vector<std::uint8_t>& bytes) {
+    std::string compact;
+    for (char c : text) {
+        if (c != ' ' && c != ',') compact += c;
+    }
+    if (compact.empty() || compact.size() % 2 != 0) return false;
+    for (std::size_t i = 0; i < compact.size(); i += 2) {
+        char* end = nullptr;
+        std::string pair = compact.substr(i, 2);
+        long v = std::strtol(pair.c_str(), &end, 16);
+        if (*end != '\0') return false;
+        bytes.push_back(static_cast<std::uint8_t>(v));
+    }
+    return true;
+}
+
+bool parseInt(const char* text, int low, int high, int& value) {
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 0);
+    if (end == text || *end != '\0' || v < low || v > high) return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+struct Options {
+    int device = -1;
+    std::string address;
+    std::string script;
+    std::string logFile;
+    int view = -1; // -1: decide by the terminal
+    bool once = false;
+    int seconds = 0;
+};
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "quarn-emulator: %s\n", message.c_str());
+    return 2;
+}
+
+// Serves one request of the client and puts the reply into `reply`.
+std::size_t serve(Card& card, const std::uint8_t* m, std::size_t length, std::uint8_t* reply) {
+    reply[0] = 0;
+    switch (m[0]) {
+    case 'O': {
+        std::string name;
+        for (std::size_t i = 1; i < length && m[i] != 0; ++i)
+            name += static_cast<char>(m[i]);
+        bool mine = deviceFromObjectName(name.c_str()) == card.device();
+        if (mine) card.opened();
+        reply[0] = mine ? 1 : 0;
+        return 1;
+    }
+    case 'W':
+        card.write(m + 1, length - 1);
+        reply[0] = 1;
+        putU32(&reply[1], static_cast<std::uint32_t>(length - 1));
+        return 5;
+    case 'R': {
+        if (length < 5) return 1;
+        std::uint32_t wanted = getU32(m + 1);
+        Packet answer{};
+        if (!card.read(answer.data())) return 1;
+        std::size_t n = wanted < PacketSize ? wanted : PacketSize;
+        reply[0] = 1;
+        std::memcpy(&reply[1], answer.data(), n);
+        return n + 1;
+    }
+    case 'C':
+        if (length < 13) return 1;
+        reply[0] = card.control(getU32(m + 1)) ? 1 : 0;
+        putU32(&reply[1], 0);
+        return 5;
+    default:
+        return 1;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (const char* env = std::getenv("QUARNIO_EMULATOR")) o.address = env;
+    Faults faults;
+    int handshakeByte = 0;
+    std::vector<std::pair<int, std::vector<std::uint8_t>>> inputs;
+    std::vector<std::vector<std::uint8_t>> events;
+
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        const char* v = nullptr;
+        if (a == "--help" || a == "-h") {
+            std::fputs(usage, stdout);
+            return 0;
+        } else if (a == "--device" || a == "-d") {
+            if (!(v = next()) || !parseInt(v, 0, 7, o.device)) return fail("--device takes 0-7");
+        } else if (a == "--address") {
+            if (!(v = next())) return fail("--address takes a folder or pipe prefix");
+            o.address = v;
+        } else if (a == "--script") {
+            if (!(v = next())) return fail("--script takes a file");
+            o.script = v;
+        } else if (a == "--handshake-byte") {
+            if (!(v = next()) ||
+                !parseInt((std::string("0x") + v).c_str(), 0, 255, handshakeByte)) {
+                return fail("--handshake-byte takes a hex byte");
+            }
+        } else if (a == "--input") {
+            std::vector<std::uint8_t> bytes;
+            int offset = 0;
+            const char* colon = (v = next()) ? std::strchr(v, ':') : nullptr;
+            if (!colon || !parseInt(std::string(v, colon).c_str(), 0, 63, offset) ||
+                !parseHex(colon + 1, bytes)) {
+                return fail("--input takes <offset>:<hex bytes>");
+            }
+            inputs.emplace_back(offset, bytes);
+        } else if (a == "--event") {
+            std::vector<std::uint8_t> bytes;
+            if (!(v = next()) || !parseHex(v, bytes)) return fail("--event takes hex bytes");
+            events.push_back(bytes);
+        } else if (a == "--silent") {
+            faults.silent = true;
+        } else if (a == "--drop") {
+            if (!(v = next()) || !parseInt(v, 0, 1 << 30, faults.dropAnswers)) {
+                return fail("--drop takes a count");
+            }
+        } else if (a == "--wrong-codes") {
+            faults.wrongCodes = true;
+        } else if (a == "--slow") {
+            if (!(v = next()) || !parseInt(v, 0, 1 << 30, faults.isaSlowReads)) {
+                return fail("--slow takes a count");
+            }
+        } else if (a == "--garbage-events") {
+            faults.garbageEvents = true;
+        } else if (a == "--refuse-output") {
+            faults.refuseOutput = true;
+        } else if (a == "--fail-control") {
+            faults.failControl = true;
+        } else if (a == "--view") {
+            o.view = 1;
+        } else if (a == "--plain") {
+            o.view = 0;
+        } else if (a == "--log") {
+            if (!(v = next())) return fail("--log takes a file");
+            o.logFile = v;
+        } else if (a == "--once") {
+            o.once = true;
+        } else if (a == "--seconds") {
+            if (!(v = next()) || !parseInt(v, 1, 1 << 30, o.seconds)) {
+                return fail("--seconds takes a count");
+            }
+        } else {
+            std::fputs(usage, stderr);
+            return fail("unknown option " + a);
+        }
+    }
+    if (o.device < 0) {
+        std::fputs(usage, stderr);
+        return fail("--device is required");
+    }
+    if (o.address.empty()) return fail("no address: give --address or set QUARNIO_EMULATOR");
+
+    Card card(o.device);
+    card.faults() = faults;
+    card.setHandshakeByte(static_cast<std::uint8_t>(handshakeByte));
+    for (auto& [offset, bytes] : inputs) {
+        card.setInput(offset, bytes.data(), static_cast<int>(bytes.size()));
+    }
+    for (auto& e : events) {
+        if (!card.injectEvent(e.data(), static_cast<int>(e.size()))) {
+            return fail("--event " + hexBytes(e.data(), e.size()) +
+                        ": length does not match the item code");
+        }
+    }
+    if (!o.script.empty()) {
+        std::ifstream in(o.script, std::ios::binary);
+        if (!in) return fail("cannot read script " + o.script);
+        std::stringstream text;
+        text << in.rdbuf();
+        Script script;
+        std::string error;
+        if (!parseScript(text.str(), script, error)) return fail(o.script + ": " + error);
+        card.setScript(script.answers[o.device]);
+    }
+
+    std::string name = endpointName(o.address, objectNameOf(o.device).c_str());
+    Endpoint endpoint;
+    std::string error;
+    if (!endpoint.listen(name, error)) return fail(error);
+
+    std::FILE* logFile = nullptr;
+    if (!o.logFile.empty()) {
+        logFile = std::fopen(o.logFile.c_str(), "a");
+        if (logFile == nullptr) return fail("cannot write log " + o.logFile);
+    }
+    bool view = o.view == 1 || (o.view < 0 && outputIsTerminal());
+    if (view && !enableTerminalEscapes()) view = false;
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+
+    std::string title = std::string(o.device == 0 ? "ISA" : "USB") + " card, device " +
+                        std::to_string(o.device) + ", at " + name;
+    std::printf("quarn-emulator: %s, faults: %s\n", title.c_str(),
+                describeFaults(card.faults()).c_str());
+    std::fflush(stdout);
+
+    std::uint8_t message[MaxMessage];
+    std::uint8_t reply[MaxMessage];
+    std::uint64_t printed = 0;
+    double lastDraw = -1e9;
+    bool connected = false;
+    bool done = false;
+    while (!done && !stopRequested) {
+        std::size_t length = 0;
+        Endpoint::Event event = endpoint.wait(100, message, sizeof message, length);
+        switch (event) {
+        case Endpoint::Event::Connected:
+            connected = true;
+            break;
+        case Endpoint::Event::Request:
+            if (length > 0) endpoint.reply(reply, serve(card, message, length, reply));
+            break;
+        case Endpoint::Event::Disconnected:
+            if (connected) card.closed();
+            connected = false;
+            done = o.once;
+            break;
+        case Endpoint::Event::Error:
+            std::fprintf(stderr, "quarn-emulator: the endpoint failed\n");
+            done = true;
+            break;
+        case Endpoint::Event::Timeout:
+            break;
+        }
+        // New log lines go to the file and, without the view, to standard output.
+        const PacketLog& log = card.log();
+        std::uint64_t total = log.total();
+        if (total > printed) {
+            std::uint64_t missed = total - printed > log.size() ? total - printed - log.size() : 0;
+            for (std::size_t i = log.size() - static_cast<std::size_t>(total - printed - missed);
+                 i < log.size(); ++i) {
+                std::string line = formatLogEntry(log.at(i));
+                if (!view) std::printf("%s\n", line.c_str());
+                if (logFile) std::fprintf(logFile, "%s\n", line.c_str());
+            }
+            printed = total;
+            if (!view) std::fflush(stdout);
+            if (logFile) std::fflush(logFile);
+        }
+        double now = log.elapsedMs();
+        if (view && now - lastDraw >= 250) {
+            lastDraw = now;
+            std::string screen = renderCardState(
+                card, title + (connected ? "  [client connected]" : "  [waiting for a client]"),
+                12);
+            std::printf("\x1b[H\x1b[2J%s", screen.c_str());
+            std::fflush(stdout);
+        }
+        if (o.seconds > 0 && now >= o.seconds * 1000.0) done = true;
+    }
+    if (view) std::printf("\n");
+    std::printf("quarn-emulator: %llu packets, %llu batches, %llu QProcs\n",
+                static_cast<unsigned long long>(card.log().total()),
+                static_cast<unsigned long long>(card.batchCount()),
+                static_cast<unsigned long long>(card.qprocCount()));
+    if (logFile) std::fclose(logFile);
+    return 0;
+}
