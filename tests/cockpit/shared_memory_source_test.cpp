@@ -100,6 +100,11 @@ TEST(TruncateToInt32, TowardZeroAndOutOfRangeGivesIntMin) {
 }
 
 TEST_F(SharedMemorySourceTest, NoSimulatorBlockReportsAndStaysDetached) {
+    platform::SharedBlockHandle other = platform::openSharedBlock(kSharedBlockName);
+    if (other != nullptr) platform::closeSharedBlock(other);
+    ASSERT_EQ(other, nullptr) << kSharedBlockName
+                              << " exists already: another program (a simulator stand-in?) "
+                                 "publishes it while this test runs";
     SharedMemorySource source;
     EXPECT_FALSE(source.attach());
     expectOneBox(kNotRunning);
@@ -395,8 +400,7 @@ TEST_F(SharedMemorySourceTest, SecondAttachKeepsTheFirstLayout) {
     EXPECT_TRUE(boxes.shown().empty());
 }
 
-TEST_F(SharedMemorySourceTest, DetachRefusesReadsAndReattachRebinds) {
-    SKIP_WITHOUT_EXACT_SIZES();
+TEST_F(SharedMemorySourceTest, DetachRefusesReadsThroughStalePointers) {
     auto block = publish(kBlockSizeL200);
     SharedMemorySource source;
     ASSERT_TRUE(source.attach());
@@ -414,8 +418,18 @@ TEST_F(SharedMemorySourceTest, DetachRefusesReadsAndReattachRebinds) {
     EXPECT_EQ(source.readValue(148), 0.0);
     EXPECT_EQ(source.readScaled(148, 1.0, 0), 0);
     source.detach();
+    EXPECT_TRUE(source.attach());
+    EXPECT_TRUE(source.readFlag(0));
+}
 
-    // Attaching to a smaller layout unbinds what it does not carry.
+TEST_F(SharedMemorySourceTest, ReattachToSmallerLayoutUnbindsWhatItDoesNotCarry) {
+    SKIP_WITHOUT_EXACT_SIZES();
+    auto block = publish(kBlockSizeL200);
+    SharedMemorySource source;
+    ASSERT_TRUE(source.attach());
+    EXPECT_NE(ElementTable[148].live, nullptr);
+    source.detach();
+
     block.reset();
     block = publish(kBlockSizeL110);
     ASSERT_TRUE(source.attach());
