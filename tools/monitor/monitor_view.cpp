@@ -1,0 +1,169 @@
+#include "tools/monitor/monitor_view.h"
+
+#include "cockpit/element_catalog.h"
+#include "cockpit/element_table.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace gb::monitor {
+
+namespace {
+
+bool equalsIgnoreCase(const std::string& a, const char* b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i] != '\0'; ++i) {
+        const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] + 32) : a[i];
+        const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] + 32) : b[i];
+        if (x != y) return false;
+    }
+    return i == a.size() && b[i] == '\0';
+}
+
+std::string trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+void add(std::vector<int>& positions, int pos) {
+    if (std::find(positions.begin(), positions.end(), pos) == positions.end())
+        positions.push_back(pos);
+}
+
+void addGroup(std::vector<int>& positions, int group) {
+    add(positions, group);
+    for (int pos = group + 1;
+         ElementCatalog[pos].elementName[0] != '\0' && ElementCatalog[pos].groupName[0] == '\0';
+         ++pos)
+        add(positions, pos);
+}
+
+std::string groupList() {
+    std::string list;
+    for (int pos = 0; ElementCatalog[pos].elementName[0] != '\0'; ++pos) {
+        if (ElementCatalog[pos].groupName[0] == '\0') continue;
+        if (!list.empty()) list += ", ";
+        list += ElementCatalog[pos].groupName;
+    }
+    return list;
+}
+
+std::string elementList(int group) {
+    std::string list;
+    for (int pos = group; ElementCatalog[pos].elementName[0] != '\0' &&
+                          (pos == group || ElementCatalog[pos].groupName[0] == '\0');
+         ++pos) {
+        if (!list.empty()) list += ", ";
+        list += ElementCatalog[pos].elementName;
+    }
+    return list;
+}
+
+// Why an element reads off / 0 whatever the block holds, or "" when it is read from the block.
+const char* availability(const ElementRecord& record, std::int32_t layout) {
+    if (record.kind == ElementKind::Absent) return "absent";
+    if (record.kind == ElementKind::Computed || record.minLayout <= layout) return "";
+    return record.minLayout == kLayout200 ? "needs 200" : "needs 110";
+}
+
+std::string formatValue(double value) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.9g", value);
+    return buffer;
+}
+
+} // namespace
+
+bool selectElements(const std::vector<std::string>& names, std::vector<int>& positions,
+                    std::string& error) {
+    positions.clear();
+    if (names.empty()) {
+        for (int pos = 0; ElementCatalog[pos].elementName[0] != '\0'; ++pos)
+            add(positions, pos);
+        return true;
+    }
+    for (const std::string& raw : names) {
+        const std::string name = trimmed(raw);
+        if (equalsIgnoreCase(name, "all")) {
+            for (int pos = 0; ElementCatalog[pos].elementName[0] != '\0'; ++pos)
+                add(positions, pos);
+            continue;
+        }
+        const std::size_t slash = name.find('/');
+        const std::string groupName = trimmed(name.substr(0, slash));
+        const int group = findGroup(groupName.c_str());
+        if (group < 0) {
+            error = "no group \"" + groupName + "\"; the groups are: " + groupList();
+            return false;
+        }
+        if (slash == std::string::npos) {
+            addGroup(positions, group);
+            continue;
+        }
+        const std::string elementName = trimmed(name.substr(slash + 1));
+        const int pos = findElement(group, elementName.c_str());
+        if (pos < 0) {
+            error = "no element \"" + elementName + "\" in group \"" +
+                    ElementCatalog[group].groupName + "\"; it has: " + elementList(group);
+            return false;
+        }
+        add(positions, pos);
+    }
+    return true;
+}
+
+std::string formatTable(const SharedMemorySource& source, const std::vector<int>& positions,
+                        const Scaling& scaling) {
+    std::string out;
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "FalconSharedMemoryArea: layout %d (%zu bytes)   scaled = trunc(value x %g) "
+                  "+ %d\n",
+                  static_cast<int>(source.layoutVersion()), blockSizeOf(source.layoutVersion()),
+                  scaling.multi, static_cast<int>(scaling.offset));
+    out += line;
+    std::snprintf(line, sizeof line, "%5s  %-34s %-5s %15s %12s\n", "Index", "Element", "State",
+                  "Value", "Scaled");
+    out += line;
+    for (int pos : positions) {
+        const CatalogEntry& entry = ElementCatalog[pos];
+        const ElementRecord& record = ElementTable[entry.elementIndex];
+        const std::string name = std::string(groupOf(pos)) + "/" + entry.elementName;
+        const char* note = availability(record, source.layoutVersion());
+        if (entry.kind == CatalogFlag) {
+            std::snprintf(line, sizeof line, "%5d  %-34s %-5s %28s%s\n",
+                          static_cast<int>(entry.elementIndex), name.c_str(),
+                          source.readFlag(entry.elementIndex) ? "On" : "Off", "", note);
+        } else {
+            const double value = source.readValue(entry.elementIndex);
+            const std::int32_t scaled =
+                source.readScaled(entry.elementIndex, scaling.multi, scaling.offset);
+            std::snprintf(line, sizeof line, "%5d  %-34s %-5s %15.7g %12d  %s\n",
+                          static_cast<int>(entry.elementIndex), name.c_str(), "", value,
+                          static_cast<int>(scaled), note);
+        }
+        // Trailing blanks of rows without a note would only clutter a copied table.
+        std::string row = line;
+        const std::size_t end = row.find_last_not_of(' ', row.size() - 2);
+        out += row.substr(0, end + 1) + "\n";
+    }
+    return out;
+}
+
+std::string formatMachine(const SharedMemorySource& source, const std::vector<int>& positions,
+                          const Scaling& scaling) {
+    std::string out = "# layout " + std::to_string(source.layoutVersion()) + " size " +
+                      std::to_string(blockSizeOf(source.layoutVersion())) + "\n";
+    for (int pos : positions) {
+        const CatalogEntry& entry = ElementCatalog[pos];
+        const std::int32_t index = entry.elementIndex;
+        out += std::to_string(index) + "\t" + groupOf(pos) + "\t" + entry.elementName + "\t" +
+               (source.readFlag(index) ? "On" : "Off") + "\t" +
+               formatValue(source.readValue(index)) + "\t" +
+               std::to_string(source.readScaled(index, scaling.multi, scaling.offset)) + "\n";
+    }
+    return out;
+}
+
+} // namespace gb::monitor
