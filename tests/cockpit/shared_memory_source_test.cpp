@@ -220,24 +220,6 @@ TEST_F(SharedMemorySourceTest, Layout100ReadsEveryElementAtItsOffset) {
     checkEveryElement(*block, kBlockSizeL100, 100);
 }
 
-TEST_F(SharedMemorySourceTest, OneBitCanDriveTwoElements) {
-    auto block = publish(kBlockSizeL200);
-    SharedMemorySource source;
-    ASSERT_TRUE(source.attach());
-    block->setWord(0x06C, 0x00040000);
-    EXPECT_TRUE(source.readFlag(9));  // Eyebrow Lights / FLCS
-    EXPECT_TRUE(source.readFlag(14)); // Caution Lights / FlcsFault
-    EXPECT_FALSE(source.readFlag(29));
-    block->setWord(0x06C, 0x00100000);
-    EXPECT_TRUE(source.readFlag(6));  // Engine
-    EXPECT_TRUE(source.readFlag(22)); // EngFault
-    block->setWord(0x06C, 0x00080000);
-    EXPECT_TRUE(source.readFlag(29)); // LEFlaps
-    block->setWord(0x0E8, 0x00000800);
-    EXPECT_TRUE(source.readFlag(111)); // VVIOff
-    EXPECT_FALSE(source.readFlag(112));
-}
-
 TEST_F(SharedMemorySourceTest, GearLightsFromTheSingleGearPositionInLayout100) {
     SKIP_WITHOUT_EXACT_SIZES();
     auto block = publish(kBlockSizeL100);
