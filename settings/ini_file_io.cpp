@@ -1,0 +1,50 @@
+#include "settings/ini_file_io.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace gb {
+
+std::FILE* IniFileIo::open(const char* path, const char* mode) {
+    return std::fopen(path, mode);
+}
+
+int IniFileIo::readLine(std::FILE* file, char* buffer, int capacity) {
+    if (std::fgets(buffer, capacity, file) != nullptr) return 1;
+    return std::ferror(file) ? -1 : 0;
+}
+
+bool IniFileIo::write(std::FILE* file, const char* text, std::size_t length) {
+    return std::fwrite(text, 1, length, file) == length;
+}
+
+bool IniFileIo::close(std::FILE* file) {
+    return std::fclose(file) == 0;
+}
+
+bool IniFileIo::rename(const char* from, const char* to) {
+    return std::rename(from, to) == 0;
+}
+
+bool IniFileIo::remove(const char* path) {
+    return std::remove(path) == 0;
+}
+
+std::int64_t IniFileIo::size(const char* path) {
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(path, error);
+    return error ? -1 : static_cast<std::int64_t>(bytes);
+}
+
+bool IniFileIo::truncate(const char* path, std::int64_t length) {
+    std::error_code error;
+    std::filesystem::resize_file(path, static_cast<std::uintmax_t>(length), error);
+    return !error;
+}
+
+IniFileIo& IniFileIo::standard() {
+    static IniFileIo io;
+    return io;
+}
+
+} // namespace gb

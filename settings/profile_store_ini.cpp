@@ -1,0 +1,313 @@
+// The INI backend: lookups by name and by index, section enumeration, and the writer, which
+// appends a new section in place or rewrites the whole file through its ".bak" copy.
+
+#include "settings/ini_file_io.h"
+#include "settings/profile_store.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace gb {
+
+namespace {
+
+constexpr int kLineCapacity = 32000;
+constexpr int kHeaderLineCapacity = 1024;
+
+struct Entry {
+    const char* name;
+    int nameLength;
+    const char* value;
+    int valueLength;
+};
+
+// Key: up to the first "=" or control character, blanks included. Value: after the first "=",
+// without the blanks around it, up to the line end.
+Entry parseEntry(const char* line) {
+    Entry entry{line, 0, "", 0};
+    while (line[entry.nameLength] != '=' &&
+           static_cast<unsigned char>(line[entry.nameLength]) >= 32)
+        ++entry.nameLength;
+    const char* equals = std::strchr(line, '=');
+    if (equals == nullptr) return entry;
+    const char* value = equals + 1;
+    while (*value == ' ' || *value == '\t')
+        ++value;
+    const char* end = value;
+    while (*end != '\0' && *end != '\r' && *end != '\n')
+        ++end;
+    while (end > value && (end[-1] == ' ' || end[-1] == '\t'))
+        --end;
+    entry.value = value;
+    entry.valueLength = static_cast<int>(end - value);
+    return entry;
+}
+
+// The exact header "[name]": same bytes, same case, "]" right after the name.
+bool isHeaderOf(const char* line, const char* name) {
+    const std::size_t length = std::strlen(name);
+    return line[0] == '[' && std::memchr(name, ']', length) == nullptr &&
+           std::strncmp(line + 1, name, length) == 0 && line[1 + length] == ']';
+}
+
+int copyOut(char* buffer, int capacity, const char* text, int length) {
+    const int count = length < capacity ? length : capacity;
+    std::memcpy(buffer, text, static_cast<std::size_t>(count));
+    buffer[count] = '\0';
+    return count;
+}
+
+// Owns one open stream of the store's file operations and closes it on every path.
+class OpenFile {
+public:
+    OpenFile(IniFileIo& io, std::FILE* file) : io_(io), file_(file) {}
+    ~OpenFile() { close(); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    std::FILE* get() const { return file_; }
+    bool close() {
+        if (file_ == nullptr) return true;
+        std::FILE* file = file_;
+        file_ = nullptr;
+        return io_.close(file);
+    }
+
+private:
+    IniFileIo& io_;
+    std::FILE* file_;
+};
+
+} // namespace
+
+// By name when `pattern` is null: the value goes to `buffer`. By index otherwise: the index-th
+// entry whose key matches the pattern; its key goes to `buffer` and its value to valueBuffer.
+int ProfileStore::iniLookup(const char* sectionName, const char* key, const char* pattern,
+                            int index, char* buffer, int capacity) {
+    lastError = Ok;
+    sectionLine = 0;
+    keyLine = 0;
+    if (!iniMode()) {
+        lastError = NoIniFile;
+        return 0;
+    }
+    OpenFile file(*fileIo, fileIo->open(iniPath, "rt"));
+    if (file.get() == nullptr) {
+        lastError = CannotRead;
+        return 0;
+    }
+    std::vector<char> line(kLineCapacity + 1);
+    const char* wanted = sectionOr(sectionName);
+    int got;
+    while ((got = fileIo->readLine(file.get(), line.data(), kLineCapacity)) == 1) {
+        ++sectionLine;
+        if (isHeaderOf(line.data(), wanted)) break;
+    }
+    if (got != 1) {
+        // A read error is reported as unreadable, not as a missing section that a write would
+        // then append a second time.
+        keyLine = sectionLine;
+        lastError = got < 0 ? CannotRead : SectionNotFound;
+        return 0;
+    }
+    keyLine = sectionLine;
+    const char* name = pattern != nullptr ? pattern : key;
+    if (name == nullptr || name[0] == '\0') {
+        lastError = KeyNotFound;
+        return 0;
+    }
+    const int keyLength = static_cast<int>(std::strlen(name));
+    int matches = 0;
+    while ((got = fileIo->readLine(file.get(), line.data(), kLineCapacity)) == 1) {
+        ++keyLine;
+        if (line[0] == '[') break;
+        if (line[0] == '#' || line[0] == ';') continue;
+        const Entry entry = parseEntry(line.data());
+        if (pattern == nullptr) {
+            if (entry.nameLength == keyLength &&
+                std::memcmp(entry.name, key, static_cast<std::size_t>(keyLength)) == 0)
+                return copyOut(buffer, capacity, entry.value, entry.valueLength);
+            continue;
+        }
+        if (MatchPattern(entry.name, entry.nameLength, pattern, true) < 0 || matches++ != index)
+            continue;
+        if (capacity == 0) return 0;
+        const int nameCount = copyOut(buffer, capacity, entry.name, entry.nameLength);
+        valueBuffer[0] = '\0';
+        const int valueCount = copyOut(valueBuffer, ValueCapacity, entry.value, entry.valueLength);
+        return valueCount > 0 ? valueCount : nameCount;
+    }
+    lastError = got < 0 ? CannotRead : KeyNotFound;
+    return 0;
+}
+
+bool ProfileStore::iniWrite(const char* sectionName, const char* key, const char* value) {
+    lastError = Ok;
+    if (!iniMode()) {
+        lastError = NoIniFile;
+        return false;
+    }
+    if (writable != 1) {
+        lastError = NotWritable;
+        return false;
+    }
+    // An entry without a key could never be read back; refuse it rather than report it stored.
+    if (key == nullptr || key[0] == '\0') {
+        lastError = KeyNotFound;
+        return false;
+    }
+    std::vector<char> stored(ValueCapacity + 1);
+    const int length = iniLookup(sectionName, key, nullptr, 0, stored.data(), ValueCapacity);
+    if (lastError == Ok) {
+        if (static_cast<std::size_t>(length) == std::strlen(value) &&
+            std::memcmp(stored.data(), value, static_cast<std::size_t>(length)) == 0)
+            return true;
+        return iniRewrite(key, value, Rewrite::Replace, keyLine);
+    }
+    if (lastError == SectionNotFound || !IniFileExists())
+        return iniAppendSection(sectionName, key, value);
+    if (lastError == KeyNotFound) return iniRewrite(key, value, Rewrite::Insert, sectionLine + 1);
+    // The file exists but cannot be read: nothing can be stored, and the caller must know.
+    lastError = CannotRead;
+    return false;
+}
+
+// Appends "[section]" and the entry; on any failure the file is cut back to what it held.
+bool ProfileStore::iniAppendSection(const char* sectionName, const char* key, const char* value) {
+    lastError = Ok;
+    const bool hadLines = sectionLine > 0;
+    const std::int64_t oldSize = fileIo->size(iniPath);
+    OpenFile file(*fileIo, fileIo->open(iniPath, "at"));
+    if (file.get() == nullptr) {
+        lastError = CannotWrite;
+        return false;
+    }
+    const std::string header = std::string("[") + sectionOr(sectionName) + "]\n";
+    const std::string entry = std::string(key) + "=" + value + "\n";
+    bool written = !hadLines || fileIo->write(file.get(), "\n", 1);
+    written = written && fileIo->write(file.get(), header.data(), header.size());
+    written = written && fileIo->write(file.get(), entry.data(), entry.size());
+    const bool closed = file.close();
+    if (written && closed) return true;
+    if (oldSize < 0)
+        fileIo->remove(iniPath);
+    else
+        fileIo->truncate(iniPath, oldSize);
+    lastError = CannotWrite;
+    return false;
+}
+
+// Copies the file through "<name cut at its last dot>.bak", changing only the target line. Every
+// write and the close of the new file are checked: on a failure the backup goes back under the
+// file's own name, so the file never ends up with less than it had.
+bool ProfileStore::iniRewrite(const char* key, const char* value, Rewrite mode,
+                              std::uint32_t line) {
+    lastError = Ok;
+    std::string backup = iniPath;
+    const std::size_t dot = backup.rfind('.');
+    if (dot != std::string::npos) backup.resize(dot);
+    backup += ".bak";
+
+    fileIo->remove(backup.c_str());
+    if (!fileIo->rename(iniPath, backup.c_str())) {
+        lastError = CannotRename;
+        return false;
+    }
+    auto restore = [&](std::int32_t code) {
+        fileIo->remove(iniPath);
+        fileIo->rename(backup.c_str(), iniPath);
+        lastError = code;
+        return false;
+    };
+    OpenFile in(*fileIo, fileIo->open(backup.c_str(), "rt"));
+    if (in.get() == nullptr) return restore(CannotReadBackup);
+    OpenFile out(*fileIo, fileIo->open(iniPath, "wt"));
+    if (out.get() == nullptr) {
+        in.close();
+        return restore(CannotWrite);
+    }
+
+    const std::string entry = mode == Rewrite::Insert || mode == Rewrite::Replace
+                                  ? std::string(key) + "=" + value + "\n"
+                                  : std::string();
+    auto put = [&](const char* text, std::size_t length) {
+        return fileIo->write(out.get(), text, length);
+    };
+    std::vector<char> text(kLineCapacity + 1);
+    std::uint32_t number = 0;
+    bool ok = true;
+    bool skipping = false;
+    bool lastHadEnd = true;
+    int got = 0;
+    while (ok && (got = fileIo->readLine(in.get(), text.data(), kLineCapacity)) == 1) {
+        ++number;
+        const std::size_t length = std::strlen(text.data());
+        lastHadEnd = length > 0 && text[length - 1] == '\n';
+        if (skipping && text[0] != '[') continue;
+        skipping = false;
+        if (number != line) {
+            ok = put(text.data(), length);
+            continue;
+        }
+        switch (mode) {
+        case Rewrite::Insert:
+            ok = put(entry.data(), entry.size()) && put(text.data(), length);
+            break;
+        case Rewrite::Replace:
+            ok = put(entry.data(), entry.size());
+            break;
+        case Rewrite::DeleteKey:
+            break;
+        case Rewrite::DeleteSection:
+            skipping = true;
+            break;
+        }
+    }
+    if (ok && got < 0) ok = false;
+    if (ok && mode == Rewrite::Insert && line == number + 1)
+        ok = (lastHadEnd || put("\n", 1)) && put(entry.data(), entry.size());
+    in.close();
+    const bool closed = out.close();
+    if (!ok || !closed) return restore(CannotWrite);
+    if (deleteBackup == 1) fileIo->remove(backup.c_str());
+    return true;
+}
+
+bool ProfileStore::iniDeleteKey(const char* sectionName, const char* key) {
+    std::vector<char> stored(ValueCapacity + 1);
+    iniLookup(sectionName, key, nullptr, 0, stored.data(), ValueCapacity);
+    if (lastError != Ok) return false;
+    return iniRewrite(key, "", Rewrite::DeleteKey, keyLine);
+}
+
+// Located with an index lookup for any entry, so a header with no line at all below it is
+// reported as -3 and stays.
+bool ProfileStore::iniDeleteSection(const char* sectionName) {
+    char unused[1];
+    iniLookup(sectionName, nullptr, "*", 0, unused, 0);
+    if (lastError != Ok) return false;
+    return iniRewrite(nullptr, "", Rewrite::DeleteSection, sectionLine);
+}
+
+int ProfileStore::iniEnumSections(int index, const char* pattern, char* buffer, int capacity) {
+    OpenFile file(*fileIo, fileIo->open(iniPath, "rt"));
+    if (file.get() == nullptr) {
+        lastError = CannotRead;
+        return 0;
+    }
+    char line[kHeaderLineCapacity + 1];
+    int matches = 0;
+    int got;
+    while ((got = fileIo->readLine(file.get(), line, kHeaderLineCapacity)) == 1) {
+        if (line[0] != '[') continue;
+        const char* close = std::strchr(line + 1, ']');
+        if (close == nullptr) continue;
+        const int length = static_cast<int>(close - line - 1);
+        if (MatchPattern(line + 1, length, pattern, true) < 0 || matches++ != index) continue;
+        return copyOut(buffer, capacity, line + 1, length);
+    }
+    lastError = got < 0 ? CannotRead : SectionNotFound;
+    return 0;
+}
+
+} // namespace gb
