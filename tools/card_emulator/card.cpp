@@ -331,7 +331,7 @@ bool Card::read(std::uint8_t* answer) {
     // An ISA read always returns a packet; without an answer ready, bit 7 of byte 0 is clear and
     // byte 3 tells whether the card's output buffer is free (the flush's pre-read looks at it).
     std::memset(answer, 0, PacketSize);
-    if (!faults_.silent && !faults_.refuseOutput) answer[3] = 0xFF;
+    if (!faults_.silent && !faults_.refuseOutput && !faults_.outputBusy) answer[3] = 0xFF;
     logPacket(Direction::Read, true, answer, PacketSize);
     return true;
 }

@@ -88,7 +88,8 @@ struct Faults {
     bool wrongCodes = false;    // handshake and exchange answers carry wrong answer codes
     int isaSlowReads = 0;       // ISA: not-ready reads before each answer the library waits for
     bool garbageEvents = false; // status always reports events; event answers are random bytes
-    bool refuseOutput = false;  // status bit 1 clear; ISA pre-read byte 3 is not FF
+    bool refuseOutput = false;  // status bit 1 clear: the card takes no output
+    bool outputBusy = false;    // ISA: status asks for output, but the pre-read's byte 3 is not FF
     bool failControl = false;   // driver control requests fail
 };
 

@@ -35,6 +35,7 @@ const char usage[] =
     "  --slow <n>            ISA: n not-ready reads before each awaited answer\n"
     "  --garbage-events      report events always and answer with random bytes\n"
     "  --refuse-output       never take output (status bit 1 clear)\n"
+    "  --output-busy         ISA: status asks for output, the pre-read finds the buffer busy\n"
     "  --fail-control        driver control requests fail\n"
     "output:\n"
     "  --view / --plain      refreshing state view / one line per packet (default: view on a\n"
@@ -185,6 +186,8 @@ int main(int argc, char** argv) {
             faults.garbageEvents = true;
         } else if (a == "--refuse-output") {
             faults.refuseOutput = true;
+        } else if (a == "--output-busy") {
+            faults.outputBusy = true;
         } else if (a == "--fail-control") {
             faults.failControl = true;
         } else if (a == "--view") {

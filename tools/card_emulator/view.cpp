@@ -26,6 +26,7 @@ std::string describeFaults(const Faults& f) {
     if (f.isaSlowReads > 0) add("slow ISA (" + std::to_string(f.isaSlowReads) + " reads)");
     if (f.garbageEvents) add("garbage events");
     if (f.refuseOutput) add("refuses output");
+    if (f.outputBusy) add("output buffer busy");
     if (f.failControl) add("control requests fail");
     return s.empty() ? "none" : s;
 }
