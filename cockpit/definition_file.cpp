@@ -1,0 +1,270 @@
+#include "cockpit/definition_file.h"
+
+#include "cockpit/element_catalog.h"
+#include "cockpit/text_utils.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace gb {
+
+namespace {
+
+const char kCaption[] = "Definitionfile error";
+constexpr int kPieceLength = 1023;
+constexpr int kNameLength = 63;
+
+// The Windows runtime's text-mode reading, done by hand so that both builds split and number the
+// lines of a file identically: CR LF becomes LF, a lone CR stays, Ctrl-Z ends the file, and a
+// read takes at most 1023 characters up to and including LF (fgets).
+class TextModeReader {
+public:
+    explicit TextModeReader(std::FILE* file) : file_(file) {}
+    TextModeReader(const char* data, std::size_t size) : data_(data), size_(size) {}
+
+    bool readPiece(char* buffer, int length) {
+        int n = 0;
+        while (n < length) {
+            const int c = next();
+            if (c < 0) break;
+            buffer[n++] = static_cast<char>(c);
+            if (c == '\n') break;
+        }
+        buffer[n] = '\0';
+        return n > 0;
+    }
+
+private:
+    int raw() {
+        if (pushedBack_ != kNone) {
+            const int c = pushedBack_;
+            pushedBack_ = kNone;
+            return c;
+        }
+        if (file_ != nullptr) return std::getc(file_);
+        return position_ < size_ ? static_cast<unsigned char>(data_[position_++]) : -1;
+    }
+
+    int next() {
+        if (ended_) return -1;
+        int c = raw();
+        if (c == 0x1A) c = -1;
+        if (c == '\r') {
+            const int after = raw();
+            if (after == '\n') return '\n';
+            pushedBack_ = after;
+        }
+        if (c < 0) ended_ = true;
+        return c;
+    }
+
+    static constexpr int kNone = -2;
+    std::FILE* file_ = nullptr;
+    const char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t position_ = 0;
+    int pushedBack_ = kNone;
+    bool ended_ = false;
+};
+
+int show(platform::WindowHandle owner, const std::string& text, int code) {
+    platform::messageBox(owner, text.c_str(), kCaption, platform::MbOk);
+    return code;
+}
+
+std::string format(const char* pattern, int a, int b) {
+    char text[160];
+    std::snprintf(text, sizeof text, pattern, a, b);
+    return text;
+}
+
+std::string quote(const char* text) {
+    return std::string("\"") + text + "\"";
+}
+
+int checkPigeonHole(std::int32_t phNumber, std::int32_t phByte, int line,
+                    platform::WindowHandle owner) {
+    if (phNumber < 0 || phNumber > 255)
+        return show(
+            owner, format("Illegal PH# %d in line %d, PH# must between 0 and 255!", phNumber, line),
+            -6);
+    if (phByte < 0 || phByte > 3)
+        return show(
+            owner,
+            format("Illegal PH-byte %d in line %d, PH-byte must between 0 and 3!", phByte, line),
+            -6);
+    return 0;
+}
+
+void widenPigeonHoles(DefinitionList& list, std::int32_t phNumber) {
+    if (phNumber < list.phLow) list.phLow = phNumber;
+    if (phNumber > list.phHigh) list.phHigh = phNumber;
+}
+
+// One key line of a known section: fills d from the value tokens, or shows the message and
+// returns the negative code.
+int readValue(Definition& d, const char* key, TokenList& tokens, int line,
+              platform::WindowHandle owner, DefinitionList& list) {
+    const std::string lineText = std::to_string(line);
+    if (d.kind != DefinitionAnalog) {
+        const char* first = tokens.get(0);
+        if ((first[0] == 'c' || first[0] == 'C') && first[1] == '\0') {
+            d.invert = 1;
+            tokens.remove(0);
+        }
+        const int n = tokens.count();
+        if (n < 1 || n > 3)
+            return show(owner,
+                        quote(key) + " in line " + lineText +
+                            " is an flag and he must have one of the following syntax:\n\t" + key +
+                            "=QP(On)#[,QP(Off)#]\n\t" + key + "=PH#,Index#,Bit",
+                        -4);
+        if (n <= 2) {
+            const std::int32_t qpOn = parseNumber(tokens.get(0));
+            // Widened so that the default of the largest number cannot overflow.
+            const std::int64_t qpOff =
+                n == 2 ? parseNumber(tokens.get(1)) : static_cast<std::int64_t>(qpOn) + 1;
+            for (const std::int64_t qp : {static_cast<std::int64_t>(qpOn), qpOff}) {
+                if (qp < 0 || qp > 255) {
+                    // A qpOff beyond 32 bits comes only with a qpOn that fails first.
+                    return show(owner,
+                                format("Illegal QP# %d in line %d, QP# must between 0 and 255!",
+                                       static_cast<std::int32_t>(qp), line),
+                                -5);
+                }
+            }
+            d.qpOn = static_cast<std::int16_t>(qpOn);
+            d.qpOff = static_cast<std::int16_t>(qpOff);
+            return 0;
+        }
+        const std::int32_t phNumber = parseNumber(tokens.get(0));
+        const std::int32_t phByte = parseNumber(tokens.get(1));
+        d.bitMask = static_cast<std::uint32_t>(parseNumber(tokens.get(2)));
+        if (const int code = checkPigeonHole(phNumber, phByte, line, owner)) return code;
+        d.phNumber = static_cast<std::int16_t>(phNumber);
+        d.phByte = static_cast<std::int16_t>(phByte);
+        widenPigeonHoles(list, phNumber);
+        return 0;
+    }
+    const int n = tokens.count();
+    if (n < 2 || n > 4)
+        return show(owner,
+                    quote(key) + " in line " + lineText +
+                        " is an analog value and he must have the following syntax:\n\t" + key +
+                        "=PH#,Index#[,Multi[,Offset]]",
+                    -7);
+    const std::int32_t phNumber = parseNumber(tokens.get(0));
+    const std::int32_t phByte = parseNumber(tokens.get(1));
+    if (n >= 3) d.multi = parseDecimalDouble(tokens.get(2));
+    if (n == 4) d.offset = parseNumber(tokens.get(3));
+    if (const int code = checkPigeonHole(phNumber, phByte, line, owner)) return code;
+    d.phNumber = static_cast<std::int16_t>(phNumber);
+    d.phByte = static_cast<std::int16_t>(phByte);
+    widenPigeonHoles(list, phNumber);
+    return 0;
+}
+
+int parseLines(DefinitionList& list, TextModeReader& reader, platform::WindowHandle owner,
+               const DefinitionParseOptions& options) {
+    char text[kPieceLength + 1];
+    int section = -1;
+    int line = 0;
+    int firstError = 0;
+    TokenList tokens(",");
+
+    while (reader.readPiece(text, kPieceLength)) {
+        ++line;
+        int length = trimSet(text, -1, " \r\n\t");
+        length = cutComment(text, length, "#", '"');
+        if (length < 1) continue;
+
+        if (text[0] == '[') {
+            char name[kNameLength + 1];
+            int n = 0;
+            for (const char* p = text + 1; *p != '\0' && *p != ']' && n < kNameLength; ++p)
+                name[n++] = *p;
+            name[n] = '\0';
+            section = findGroup(name);
+            continue;
+        }
+        if (section < 0) continue;
+
+        char key[kNameLength + 1];
+        int n = 0;
+        while (n < kNameLength && text[n] != '\0' && text[n] != '=') {
+            key[n] = text[n];
+            ++n;
+        }
+        if (text[n] != '=') continue;
+        key[n] = '\0';
+        char* value = text + n + 1;
+        if (trimSet(key, n, " \t") == 0) continue;
+        if (trimSet(value, -1, " \t") == 0) continue;
+
+        Definition d;
+        if (key[0] == '@') {
+            d.trace = 1;
+            if (trimSet(key, -1, "@") == 0) continue;
+        }
+        tokens.split(value);
+
+        int code = 0;
+        const int entry = findElement(section, key);
+        if (entry < 0) {
+            code = show(owner,
+                        "Illegal definition " + quote(key) + " in section " +
+                            quote(ElementCatalog[section].groupName) + " in line " +
+                            std::to_string(line) + "!",
+                        -3);
+        } else {
+            const CatalogEntry& element = ElementCatalog[entry];
+            d.kind = element.kind;
+            d.elementIndex = element.elementIndex;
+            d.groupName = ElementCatalog[section].groupName;
+            d.elementName = element.elementName;
+            code = readValue(d, key, tokens, line, owner, list);
+            if (code == 0) {
+                const int pos = list.addDefinition(d, owner);
+                if (pos < 0) {
+                    code = -8;
+                } else {
+                    if (options.lineOfDefinition != nullptr) options.lineOfDefinition[pos] = line;
+                    markSeen(entry);
+                }
+            }
+        }
+        if (code != 0) {
+            if (!options.continueAfterError) return code;
+            if (firstError == 0) firstError = code;
+        }
+    }
+    if (firstError != 0) return firstError;
+    if (list.count == 0) {
+        platform::messageBox(owner, "No data to transfer, abort!", kCaption,
+                             platform::MbOk | platform::MbIconInformation);
+    }
+    return list.count;
+}
+
+} // namespace
+
+int parseDefinitionFile(DefinitionList& list, const char* path, platform::WindowHandle owner,
+                        const DefinitionParseOptions& options) {
+    if (path == nullptr || path[0] == '\0') return show(owner, "No configuration file!", -1);
+    // Binary mode: TextModeReader does the text-mode translation the same way on every build.
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) return show(owner, "Can't find/open " + quote(path) + "!", -2);
+    TextModeReader reader(file);
+    const int result = parseLines(list, reader, owner, options);
+    std::fclose(file);
+    return result;
+}
+
+int parseDefinitionText(DefinitionList& list, const char* data, std::size_t size,
+                        platform::WindowHandle owner, const DefinitionParseOptions& options) {
+    TextModeReader reader(data, size);
+    return parseLines(list, reader, owner, options);
+}
+
+} // namespace gb
