@@ -1,0 +1,27 @@
+#pragma once
+// glowbridge-lint: checks a definition file with the program's own loader and shows what the
+// program will make of it.
+
+#include <string>
+
+namespace gb {
+
+struct LintReport {
+    std::string output;
+    // The loader's result: the number of definitions, or its negative code.
+    int result = 0;
+    int exitStatus = 0;
+};
+
+// Exit statuses: 0 good file; 1..8 for the loader's codes -1..-8; 9 no definition at all;
+// 64 wrong arguments.
+int lintExitStatus(int loaderResult);
+constexpr int kLintUsageStatus = 64;
+
+// Reads the file as the program does and returns the text glowbridge-lint prints: for a good file
+// every definition as the program will use it and the Pigeon-hole range; otherwise the message
+// box the program would show, caption included. With `everyFault` the loader goes on past faulty
+// lines and every one's message is listed.
+LintReport lintDefinitionFile(const char* path, bool everyFault);
+
+} // namespace gb
