@@ -1,7 +1,7 @@
 // The device port backend that reaches the emulator program: each open device object is one
 // connection to the endpoint of that object's name under the address QUARNIO_EMULATOR gives.
 
-#include "platform/device_port.h"
+#include "tools/card_emulator/client_port.h"
 #include "tools/card_emulator/transport.h"
 
 #include <array>
@@ -126,15 +126,18 @@ private:
 
 } // namespace
 
+std::unique_ptr<gb::platform::DevicePortBackend> makeEmulatorClient(const std::string& address) {
+    return std::make_unique<ClientPort>(address.c_str());
+}
+
 } // namespace gb::emu
 
 namespace gb::platform {
 
 DevicePortBackend* emulatorClientBackend(const char* address) {
     if (address == nullptr || address[0] == '\0') return nullptr;
-    // Lives until the process ends: the library may use it from its unload path.
-    static gb::emu::ClientPort* port = nullptr;
-    if (port == nullptr) port = new gb::emu::ClientPort(address);
+    // Lives until the process ends: the library may still close devices from its unload path.
+    static DevicePortBackend* port = gb::emu::makeEmulatorClient(address).release();
     return port;
 }
 

@@ -1,0 +1,167 @@
+// The emulator program as its own process: the device library reaches it through the emulator
+// client over a socket (a named pipe on Windows), and the program's packet log shows what
+// arrived.
+
+#include "child_process.h"
+#include "platform/event_loop.h"
+#include "quarnio/library.h"
+#include "quarnio/quarnio.h"
+#include "tools/card_emulator/client_port.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace gb::emu {
+namespace {
+
+using gb::test::ChildProcess;
+
+class EmulatorProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        address_ = gb::test::freshEmulatorAddress();
+        ASSERT_FALSE(address_.empty());
+        logFile_ = gb::test::scratchFile("emulator.log");
+        client_ = makeEmulatorClient(address_);
+        quarnio::unloadForTests();
+        ASSERT_TRUE(quarnio::loadEntry(1));
+        previous_ = gb::platform::setDevicePortBackend(client_.get());
+    }
+    void TearDown() override {
+        _CloseAllHandles(0);
+        quarnio::loadEntry(0);
+        quarnio::unloadForTests();
+        gb::platform::setDevicePortBackend(previous_);
+        if (child_.id != -1) gb::test::killProcess(child_);
+        gb::test::removeScratch(logFile_);
+        for (const std::string& f : scratch_)
+            gb::test::removeScratch(f);
+        gb::test::removeEmulatorAddress(address_);
+    }
+
+    // Starts the program for one device; it ends when the library closes the device.
+    void start(int device, std::vector<std::string> extra) {
+        std::vector<std::string> argv = {QUARN_EMULATOR_PROGRAM,
+                                         "--device",
+                                         std::to_string(device),
+                                         "--address",
+                                         address_,
+                                         "--plain",
+                                         "--once",
+                                         "--seconds",
+                                         "60",
+                                         "--log",
+                                         logFile_};
+        argv.insert(argv.end(), extra.begin(), extra.end());
+        ASSERT_TRUE(gb::test::startProcess(argv, child_));
+    }
+
+    // Opens the device once the program listens (it takes a moment to start).
+    int openWhenReady(int device) {
+        int slot = -4;
+        for (int attempt = 0; attempt < 400 && slot == -4; ++attempt) {
+            slot = _OpenDevice(device);
+            if (slot == -4) gb::platform::sleepMilliseconds(25);
+        }
+        return slot;
+    }
+
+    std::string log() const {
+        std::ifstream in(logFile_);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    // The program's exit after the device was closed, and its full log.
+    std::string finish() {
+        int exitCode = -1;
+        EXPECT_TRUE(gb::test::waitProcess(child_, 20000, exitCode));
+        EXPECT_EQ(exitCode, 0);
+        return log();
+    }
+
+    std::string address_;
+    std::string logFile_;
+    std::vector<std::string> scratch_;
+    std::unique_ptr<gb::platform::DevicePortBackend> client_;
+    gb::platform::DevicePortBackend* previous_ = nullptr;
+    ChildProcess child_;
+};
+
+TEST_F(EmulatorProgram, UsbBatchArrivesWithinTwoPolls) {
+    start(1, {});
+    int slot = openWhenReady(1);
+    ASSERT_GE(slot, 0);
+    ASSERT_EQ(_SendQP(slot, 5), 0);
+    ASSERT_EQ(_SendPH(slot, 3, 1, 2, 3, 4), 0);
+    const std::string batch = "write USB1 06 00 20 05 10 03 01 02 03 04 FF (00 x53)";
+    // Two poll periods and a little; the loop's timer does the polling.
+    for (int tries = 0; tries < 50 && log().find(batch) == std::string::npos; ++tries) {
+        gb::platform::runMessageLoopFor(65);
+    }
+    EXPECT_EQ(_CloseDevice(slot), 0);
+    std::string text = finish();
+    EXPECT_NE(text.find("open  USB1 accepted"), std::string::npos) << text;
+    EXPECT_NE(text.find("write USB1 06 0E 00 FF"), std::string::npos) << text;
+    EXPECT_NE(text.find("read  USB1 08 04"), std::string::npos) << text;
+    EXPECT_NE(text.find("write USB1 05 80 FF"), std::string::npos) << text;
+    EXPECT_NE(text.find(batch), std::string::npos) << text;
+    EXPECT_NE(text.find("close USB1 closed"), std::string::npos) << text;
+}
+
+TEST_F(EmulatorProgram, SlowIsaCardWithEventsAndInputs) {
+    start(0, {"--slow", "20", "--event", "21 05", "--input", "2:A1B2"});
+    int slot = openWhenReady(0);
+    ASSERT_GE(slot, 0);
+    EXPECT_EQ(_GetData(slot), 0);
+    std::uint8_t record[10] = {};
+    ASSERT_EQ(_GetEvent(slot, record), 0);
+    EXPECT_EQ(record[1], 0x21);
+    EXPECT_EQ(record[2], 0x05);
+    std::uint8_t state[64] = {};
+    ASSERT_EQ(_GetAnalogs(slot, state), 0);
+    EXPECT_EQ(state[2], 0xA1);
+    EXPECT_EQ(state[3], 0xB2);
+    std::uint8_t reply[4] = {};
+    EXPECT_EQ(_SendCommand(slot, 0x05, 0x10, 0x12, 0x34, reply, 3), 0);
+    EXPECT_EQ(reply[0], 0x07);
+    EXPECT_EQ(_CloseDevice(slot), 0);
+    std::string text = finish();
+    EXPECT_NE(text.find("write ISA0 15"), std::string::npos) << text; // acknowledgements
+}
+
+TEST_F(EmulatorProgram, ScriptedAnswersAndASecondOpenRefused) {
+    std::string script = gb::test::scratchFile("answers.txt");
+    scratch_.push_back(script);
+    {
+        std::ofstream out(script);
+        out << "dev 3\n08 04 5A\n01 00 00\n20 09 FF\n";
+    }
+    start(3, {"--script", script});
+    int slot = openWhenReady(3);
+    ASSERT_GE(slot, 0);
+    // The device object is held: a second open for writing is refused, as the driver does.
+    EXPECT_EQ(client_->open("\\\\.\\QUARNUSBDevice2"), gb::platform::InvalidDeviceHandle);
+    EXPECT_EQ(_GetData(slot), 0);
+    std::uint8_t record[10] = {};
+    ASSERT_EQ(_GetEvent(slot, record), 0);
+    EXPECT_EQ(record[1], 0x20);
+    EXPECT_EQ(record[2], 0x09);
+    EXPECT_EQ(_CloseDevice(slot), 0);
+    std::string text = finish();
+    EXPECT_NE(text.find("read  USB3 08 04 5A"), std::string::npos) << text;
+}
+
+TEST_F(EmulatorProgram, WrongAnswerCodesRefuseTheOpen) {
+    start(2, {"--wrong-codes"});
+    int slot = openWhenReady(2);
+    EXPECT_EQ(slot, -1); // the library closed the device again, which ends the program
+    std::string text = finish();
+    EXPECT_NE(text.find("read  USB2 08 44"), std::string::npos) << text;
+}
+
+} // namespace
+} // namespace gb::emu
