@@ -1,0 +1,93 @@
+#include "support/captured_process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace gb::test {
+
+CapturedProcess::~CapturedProcess() {
+    kill();
+    if (output_ >= 0) close(static_cast<int>(output_));
+}
+
+bool CapturedProcess::start(const std::string& program, const std::vector<std::string>& args) {
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addclose(&actions, fds[1]);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (rc != 0) {
+        close(fds[0]);
+        return false;
+    }
+    process_ = pid;
+    output_ = fds[0];
+    return true;
+}
+
+bool CapturedProcess::readMore(int timeoutMs) {
+    if (ended_ || output_ < 0) return false;
+    pollfd p{static_cast<int>(output_), POLLIN, 0};
+    const int ready = poll(&p, 1, timeoutMs);
+    if (ready <= 0) return false;
+    char chunk[4096];
+    const ssize_t n = read(static_cast<int>(output_), chunk, sizeof chunk);
+    if (n <= 0) {
+        ended_ = true;
+        return false;
+    }
+    buffer_.append(chunk, static_cast<std::size_t>(n));
+    return true;
+}
+
+bool CapturedProcess::interrupt() {
+    return process_ > 0 && !exited_ && ::kill(static_cast<pid_t>(process_), SIGINT) == 0;
+}
+
+int CapturedProcess::wait(int timeoutMs) {
+    if (exited_) return exitCode_;
+    if (process_ <= 0) return -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int status = 0;
+        const pid_t done = waitpid(static_cast<pid_t>(process_), &status, WNOHANG);
+        if (done == static_cast<pid_t>(process_)) {
+            exited_ = true;
+            exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return exitCode_;
+        }
+        if (done < 0 || std::chrono::steady_clock::now() >= deadline) return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void CapturedProcess::kill() {
+    if (process_ <= 0 || exited_) return;
+    ::kill(static_cast<pid_t>(process_), SIGKILL);
+    wait(5000);
+}
+
+std::string hostPath(const std::string& path) {
+    return path;
+}
+
+} // namespace gb::test

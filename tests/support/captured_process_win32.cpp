@@ -1,0 +1,126 @@
+#include "support/captured_process.h"
+
+#include <windows.h>
+
+namespace gb::test {
+
+namespace {
+
+// One argument quoted for the command line the child's C runtime splits again.
+std::string quoteArgument(const std::string& arg) {
+    std::string out = "\"";
+    std::size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, '\\');
+    return out + "\"";
+}
+
+HANDLE handleOf(long long value) {
+    return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(value));
+}
+
+} // namespace
+
+CapturedProcess::~CapturedProcess() {
+    kill();
+    if (output_ != -1) CloseHandle(handleOf(output_));
+    if (process_ != 0) CloseHandle(handleOf(process_));
+}
+
+bool CapturedProcess::start(const std::string& program, const std::vector<std::string>& args) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+    std::string commandLine = quoteArgument(program);
+    for (const std::string& a : args)
+        commandLine += " " + quoteArgument(a);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION info{};
+    // Its own process group, so that a Ctrl-Break reaches the child and not the test.
+    const BOOL ok = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                   CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &info);
+    CloseHandle(writeEnd);
+    if (!ok) {
+        CloseHandle(readEnd);
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = reinterpret_cast<INT_PTR>(info.hProcess);
+    processId_ = info.dwProcessId;
+    output_ = reinterpret_cast<INT_PTR>(readEnd);
+    return true;
+}
+
+bool CapturedProcess::readMore(int timeoutMs) {
+    if (ended_ || output_ == -1) return false;
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    for (;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(handleOf(output_), nullptr, 0, nullptr, &available, nullptr)) {
+            ended_ = true; // the child closed its end
+            return false;
+        }
+        if (available > 0) {
+            char chunk[4096];
+            DWORD n = 0;
+            const DWORD want = available < sizeof chunk ? available : sizeof chunk;
+            if (!ReadFile(handleOf(output_), chunk, want, &n, nullptr) || n == 0) {
+                ended_ = true;
+                return false;
+            }
+            buffer_.append(chunk, n);
+            return true;
+        }
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(10);
+    }
+}
+
+bool CapturedProcess::interrupt() {
+    return process_ != 0 && !exited_ &&
+           GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(processId_)) != 0;
+}
+
+int CapturedProcess::wait(int timeoutMs) {
+    if (exited_) return exitCode_;
+    if (process_ == 0) return -1;
+    if (WaitForSingleObject(handleOf(process_), static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(handleOf(process_), &code);
+    exited_ = true;
+    exitCode_ = static_cast<int>(code);
+    return exitCode_;
+}
+
+void CapturedProcess::kill() {
+    if (process_ == 0 || exited_) return;
+    TerminateProcess(handleOf(process_), 137);
+    wait(5000);
+}
+
+std::string hostPath(const std::string& path) {
+    if (path.empty() || path[0] != '/') return path;
+    std::string windows = "Z:" + path;
+    for (char& c : windows)
+        if (c == '/') c = '\\';
+    return windows;
+}
+
+} // namespace gb::test
