@@ -3,6 +3,7 @@
 #include "cockpit/text_utils.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <new>
 
@@ -50,6 +51,8 @@ namespace {
 // "%f" without the locale: six decimals and '.', unless that would not read back as the same
 // multiplier (or would make an absurdly long line); then the shortest exact form.
 std::string multiplierText(double multi) {
+    // The loader makes an infinite multiplier of a number too large for a double; write one.
+    if (std::isinf(multi)) return multi > 0 ? "1e999" : "-1e999";
     char text[400];
     auto [end, error] = std::to_chars(text, text + sizeof text, multi, std::chars_format::fixed, 6);
     if (error == std::errc()) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 namespace gb {
@@ -114,7 +115,8 @@ TEST(DefinitionValue, WrittenLinesReadBackToTheSameBinding) {
     analog.elementName = "KIAS";
     analog.phNumber = 10;
     analog.phByte = 2;
-    for (double multi : {1.0, 0.5, -10.0, 0.1, 1.0 / 3.0, 1e-7, 99999.0, -0.000001}) {
+    for (double multi :
+         {1.0, 0.5, -10.0, 0.1, 1.0 / 3.0, 1e-7, 99999.0, -0.000001, 1e300, HUGE_VAL, -HUGE_VAL}) {
         for (std::int32_t offset : {0, -3, INT32_MAX, INT32_MIN}) {
             analog.multi = multi;
             analog.offset = offset;
