@@ -100,29 +100,6 @@ TEST(DefinitionFile, TraceMarkerAndAnalogDefaults) {
     EXPECT_EQ(p.list.phHigh, 11);
 }
 
-TEST(DefinitionFile, BitPatternsReadTheSameInEveryNotation) {
-    Parsed p;
-    parse(p, "[Eyebrow Lights]\n"
-             "TFFail=3,1,0b00010000\n"
-             "TFFail=3,1,0x10\n"
-             "TFFail=3,1,16\n"
-             "TFFail=3, 1, 0b1\n" // " 0b1" has "0" second: a decimal 0
-             "TFFail=3,1,\n"
-             "TFFail=3,1,0xFFFFFFFF\n"
-             "TFFail=0b11,0x3,1b1\n");
-    ASSERT_EQ(p.result, 7);
-    EXPECT_EQ(p.at(0).bitMask, 0x10u);
-    EXPECT_EQ(p.at(1).bitMask, 0x10u);
-    EXPECT_EQ(p.at(2).bitMask, 0x10u);
-    EXPECT_EQ(p.at(3).bitMask, 0u);
-    EXPECT_EQ(p.at(3).phByte, 1);
-    EXPECT_EQ(p.at(4).bitMask, 0u);
-    EXPECT_EQ(p.at(5).bitMask, 0xFFFFFFFFu);
-    EXPECT_EQ(p.at(6).phNumber, 3);
-    EXPECT_EQ(p.at(6).phByte, 3);
-    EXPECT_EQ(p.at(6).bitMask, 1u);
-}
-
 TEST(DefinitionFile, IgnoresLinesSilently) {
     Parsed p;
     parse(p, "MasterCaution=1\n"                 // before any section
@@ -156,39 +133,6 @@ TEST(DefinitionFile, KeyMustEndWithinSixtyFourCharacters) {
     EXPECT_EQ(p.at(0).trace, 1);
 }
 
-TEST(DefinitionFile, CommentsRespectQuotesAndSettingsSectionsInterleave) {
-    Parsed p;
-    parse(p, "[Eyebrow Lights]\n"
-             "MasterCaution=1 # comment\n"
-             "[Settings]\nSection=\"a#b\"\nConfigFile=x.ini\n"
-             "[Eyebrow Lights]\n"
-             "TFFail=2\"#\"3 # the quoted # is kept, so the value is 2\"#\"3\n"
-             "[Caution Lights]\nFlcsFault=4\n");
-    ASSERT_EQ(p.result, 3);
-    EXPECT_EQ(p.at(0).qpOn, 1);
-    EXPECT_EQ(p.at(0).qpOff, 2);
-    EXPECT_EQ(p.at(1).qpOn, 2);
-    EXPECT_STREQ(p.at(2).groupName, "Caution Lights");
-}
-
-TEST(DefinitionFile, DuplicateKeysGiveOneDefinitionEach) {
-    Parsed p;
-    parse(
-        p,
-        "[Eyebrow Lights]\nMasterCaution=1\n[Caution Lights]\n[Eyebrow Lights]\nMASTERCAUTION=3\n");
-    ASSERT_EQ(p.result, 2);
-    EXPECT_EQ(p.at(0).elementIndex, p.at(1).elementIndex);
-    EXPECT_EQ(p.lines[1], 5);
-}
-
-TEST(DefinitionFile, SameNameInTwoGroupsFollowsTheSection) {
-    Parsed p;
-    parse(p, "[HSI Flags]\nOff=1\n[ADI Flags]\noff=2\n");
-    ASSERT_EQ(p.result, 2);
-    EXPECT_EQ(p.at(0).elementIndex, 105);
-    EXPECT_EQ(p.at(1).elementIndex, 106);
-}
-
 TEST(DefinitionFile, EachFaultShowsItsMessageAndCode) {
     struct Case {
         const char* body;
@@ -198,26 +142,18 @@ TEST(DefinitionFile, EachFaultShowsItsMessageAndCode) {
     const Case cases[] = {
         {"[Eyebrow Lights]\nNoSuch=1\n", -3,
          "Illegal definition \"NoSuch\" in section \"Eyebrow Lights\" in line 2!"},
-        {"[primary data]\n\n@ KIAS=10,2\n", -3,
-         "Illegal definition \" KIAS\" in section \"Primary Data\" in line 3!"},
         {"[Eyebrow Lights]\nMasterCaution=c\n", -4,
          "\"MasterCaution\" in line 2 is an flag and he must have one of the following syntax:\n"
          "\tMasterCaution=QP(On)#[,QP(Off)#]\n\tMasterCaution=PH#,Index#,Bit"},
         {"[Eyebrow Lights]\nmastercaution=1,2,3,4\n", -4,
          "\"mastercaution\" in line 2 is an flag and he must have one of the following syntax:\n"
          "\tmastercaution=QP(On)#[,QP(Off)#]\n\tmastercaution=PH#,Index#,Bit"},
-        {"[Eyebrow Lights]\nMasterCaution=255\n", -5,
-         "Illegal QP# 256 in line 2, QP# must between 0 and 255!"},
-        {"[Eyebrow Lights]\nMasterCaution=65536\n", -5,
-         "Illegal QP# 65536 in line 2, QP# must between 0 and 255!"},
         {"[Eyebrow Lights]\nMasterCaution=-1,300\n", -5,
          "Illegal QP# -1 in line 2, QP# must between 0 and 255!"},
         {"[Eyebrow Lights]\nMasterCaution=2147483647\n", -5,
          "Illegal QP# 2147483647 in line 2, QP# must between 0 and 255!"},
         {"[Eyebrow Lights]\nMasterCaution=0x100000000\n", -5,
          "Illegal QP# -1 in line 2, QP# must between 0 and 255!"},
-        {"[Eyebrow Lights]\nTFFail=256,1,1\n", -6,
-         "Illegal PH# 256 in line 2, PH# must between 0 and 255!"},
         {"[Eyebrow Lights]\nTFFail=3,4,1\n", -6,
          "Illegal PH-byte 4 in line 2, PH-byte must between 0 and 3!"},
         {"[Primary Data]\nKIAS=10\n", -7,
@@ -249,54 +185,13 @@ TEST(DefinitionFile, StopsAtFirstFaultKeepingEarlierDefinitionsAndSeenMarks) {
     EXPECT_EQ(p.list.phHigh, -1);
 }
 
-TEST(DefinitionFile, ContinueAfterErrorReportsEveryFaultyLine) {
-    Parsed p;
-    parse(p, "[Eyebrow Lights]\nMasterCaution=1\nTFFail=3,9,1\nOvrd=4\nNoSuch=1\nEngFire=300\n",
-          true);
-    EXPECT_EQ(p.result, -6);
-    EXPECT_EQ(p.list.count, 2);
-    ASSERT_EQ(p.boxes.shown().size(), 3u);
-    EXPECT_EQ(p.boxes.shown()[1].text,
-              "Illegal definition \"NoSuch\" in section \"Eyebrow Lights\" in line 5!");
-    EXPECT_EQ(p.boxes.shown()[2].text, "Illegal QP# 300 in line 6, QP# must between 0 and 255!");
-}
-
-TEST(DefinitionFile, NoDefinitionsGivesZeroWithInformationBox) {
-    Parsed p;
-    parse(p, "[Settings]\nSection=Default\n");
-    EXPECT_EQ(p.result, 0);
-    expectOneBox(p, "No data to transfer, abort!", "Definitionfile error",
-                 MbOk | MbIconInformation);
-    Parsed empty;
-    parse(empty, "");
-    EXPECT_EQ(empty.result, 0);
-}
-
-TEST(DefinitionFile, ThousandDefinitionsFillTheListAndTheNextIsRefused) {
-    std::string text = "[Eyebrow Lights]\n";
-    for (int i = 0; i < 1001; ++i)
-        text += "MasterCaution=" + std::to_string(i % 200) + "\n";
-    Parsed p;
-    parse(p, text);
-    EXPECT_EQ(p.result, -8);
-    EXPECT_EQ(p.list.count, 1000);
-    expectOneBox(p, "More than 1000 elements!", "Definition error");
-}
-
 TEST(DefinitionFile, LongLinesAreReadInNumberedPiecesOf1023) {
-    // 1500 characters: pieces of 1023 and 477 (plus LF), so the next line is line 4.
-    const std::string longComment = "#" + std::string(1499, 'x');
-    Parsed p;
-    parse(p, "[Eyebrow Lights]\n" + longComment + "\nNoSuch=1\n");
-    EXPECT_EQ(p.result, -3);
-    expectOneBox(p, "Illegal definition \"NoSuch\" in section \"Eyebrow Lights\" in line 4!");
-
     // A piece that starts inside a long line is a line of its own.
-    Parsed q;
-    parse(q, "[Eyebrow Lights]\n" + std::string(1023, ' ') + "MasterCaution=7\n");
-    ASSERT_EQ(q.result, 1);
-    EXPECT_EQ(q.at(0).qpOn, 7);
-    EXPECT_EQ(q.lines[0], 3);
+    Parsed p;
+    parse(p, "[Eyebrow Lights]\n" + std::string(1023, ' ') + "MasterCaution=7\n");
+    ASSERT_EQ(p.result, 1);
+    EXPECT_EQ(p.at(0).qpOn, 7);
+    EXPECT_EQ(p.lines[0], 3);
 }
 
 TEST(DefinitionFile, ReadsInWindowsTextModeOnEveryBuild) {
