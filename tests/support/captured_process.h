@@ -1,7 +1,8 @@
 #pragma once
 // A program started by a test as a separate process, its standard output read back line by
-// line. Natively a fork/exec child; in the Windows build a CreateProcess child (under Wine in the
-// same wineserver as the test). Standard error goes to the test's own.
+// line, its standard input written by the test. Natively a fork/exec child; in the Windows build a
+// CreateProcess child (under Wine in the same wineserver as the test). Standard error goes to the
+// test's own.
 
 #include <string>
 #include <vector>
@@ -21,6 +22,9 @@ public:
     bool readLine(std::string& line, int timeoutMs);
     // Reads lines until one starts with `prefix` (returned in `line`); false on end or timeout.
     bool readUntil(const std::string& prefix, std::string& line, int timeoutMs);
+    // Writes one line to the child's standard input; closing it gives the child end of input.
+    bool writeLine(const std::string& line);
+    void closeInput();
     // As Ctrl-C would: SIGINT natively, CTRL_BREAK_EVENT to the child's process group on Windows.
     bool interrupt();
     // The exit code; -1 when the child still runs after timeoutMs.
@@ -38,6 +42,7 @@ private:
     // Platform handles: process id or handle, and the read end of the output pipe.
     long long process_ = 0;
     long long output_ = -1;
+    long long input_ = -1;
     long long processId_ = 0;
 };
 

@@ -14,18 +14,28 @@ extern char** environ;
 namespace gb::test {
 
 CapturedProcess::~CapturedProcess() {
+    closeInput();
     kill();
     if (output_ >= 0) close(static_cast<int>(output_));
 }
 
 bool CapturedProcess::start(const std::string& program, const std::vector<std::string>& args) {
+    // A child that ends early must not take the test down with SIGPIPE on the next write.
+    std::signal(SIGPIPE, SIG_IGN);
     int fds[2];
+    int in[2];
     if (pipe(fds) != 0) return false;
+    if (pipe(in) != 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return false;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addclose(&actions, fds[1]);
+    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+    for (int fd : {fds[0], fds[1], in[0], in[1]})
+        posix_spawn_file_actions_addclose(&actions, fd);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args)
@@ -35,12 +45,15 @@ bool CapturedProcess::start(const std::string& program, const std::vector<std::s
     const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
+    close(in[0]);
     if (rc != 0) {
         close(fds[0]);
+        close(in[1]);
         return false;
     }
     process_ = pid;
     output_ = fds[0];
+    input_ = in[1];
     return true;
 }
 
@@ -57,6 +70,18 @@ bool CapturedProcess::readMore(int timeoutMs) {
     }
     buffer_.append(chunk, static_cast<std::size_t>(n));
     return true;
+}
+
+bool CapturedProcess::writeLine(const std::string& line) {
+    if (input_ < 0) return false;
+    const std::string text = line + "\n";
+    return write(static_cast<int>(input_), text.data(), text.size()) ==
+           static_cast<ssize_t>(text.size());
+}
+
+void CapturedProcess::closeInput() {
+    if (input_ >= 0) close(static_cast<int>(input_));
+    input_ = -1;
 }
 
 bool CapturedProcess::interrupt() {

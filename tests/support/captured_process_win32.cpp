@@ -30,6 +30,7 @@ HANDLE handleOf(long long value) {
 } // namespace
 
 CapturedProcess::~CapturedProcess() {
+    closeInput();
     kill();
     if (output_ != -1) CloseHandle(handleOf(output_));
     if (process_ != 0) CloseHandle(handleOf(process_));
@@ -41,6 +42,14 @@ bool CapturedProcess::start(const std::string& program, const std::vector<std::s
     HANDLE writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    HANDLE inputRead = nullptr;
+    HANDLE inputWrite = nullptr;
+    if (!CreatePipe(&inputRead, &inputWrite, &inherit, 0)) {
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        return false;
+    }
+    SetHandleInformation(inputWrite, HANDLE_FLAG_INHERIT, 0);
 
     std::string commandLine = quoteArgument(program);
     for (const std::string& a : args)
@@ -48,18 +57,22 @@ bool CapturedProcess::start(const std::string& program, const std::vector<std::s
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdInput = inputRead;
     startup.hStdOutput = writeEnd;
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info{};
-    // Its own process group, so that a Ctrl-Break reaches the child and not the test.
+    // Its own process group, so that a Ctrl-Break (where there is a console) reaches the child
+    // and not the test.
     const BOOL ok = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                    CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &info);
     CloseHandle(writeEnd);
+    CloseHandle(inputRead);
     if (!ok) {
         CloseHandle(readEnd);
+        CloseHandle(inputWrite);
         return false;
     }
+    input_ = reinterpret_cast<INT_PTR>(inputWrite);
     CloseHandle(info.hThread);
     process_ = reinterpret_cast<INT_PTR>(info.hProcess);
     processId_ = info.dwProcessId;
@@ -90,6 +103,20 @@ bool CapturedProcess::readMore(int timeoutMs) {
         if (GetTickCount64() >= deadline) return false;
         Sleep(10);
     }
+}
+
+bool CapturedProcess::writeLine(const std::string& line) {
+    if (input_ == -1) return false;
+    const std::string text = line + "\n";
+    DWORD written = 0;
+    return WriteFile(handleOf(input_), text.data(), static_cast<DWORD>(text.size()), &written,
+                     nullptr) &&
+           written == text.size();
+}
+
+void CapturedProcess::closeInput() {
+    if (input_ != -1) CloseHandle(handleOf(input_));
+    input_ = -1;
 }
 
 bool CapturedProcess::interrupt() {

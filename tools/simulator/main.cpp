@@ -9,13 +9,18 @@
 #include "tools/simulator/assignment.h"
 #include "tools/simulator/flight_script.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fstream>
+#include <iostream>
+#include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace gb;
@@ -34,6 +39,8 @@ Options:
   --once                with --play: play the flight once, then end
   --seconds N           end after N seconds
   --tick MS             how often a script's ramps are written (default 50)
+  --commands            also take assignments from standard input while running, one a
+                        line; "quit" or the end of the input ends the program
   --quiet               no progress lines
   --list                list every element and where it lies in the layout, then end
   --help                this text
@@ -117,6 +124,54 @@ void listElements(std::int32_t layout) {
     }
 }
 
+// Lines from standard input, read on a thread of their own so that the main loop keeps its
+// timing; the main loop takes them at its next tick.
+class CommandInput {
+public:
+    void start() {
+        std::thread([this] {
+            for (std::string line; std::getline(std::cin, line);) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                lines_.push_back(line);
+            }
+            ended_ = true;
+        }).detach(); // may stay blocked in a read until the process ends
+    }
+    bool take(std::string& line) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (lines_.empty()) return false;
+        line = lines_.front();
+        lines_.pop_front();
+        return true;
+    }
+    bool ended() const { return ended_; }
+
+private:
+    std::mutex mutex_;
+    std::deque<std::string> lines_;
+    std::atomic<bool> ended_{false};
+};
+
+// Applies the commands that arrived; false once the input asks to end or has ended.
+bool runCommands(CommandInput& input, BlockImage& image, bool quiet) {
+    // Read first: every line arrived before the end was seen, so this round takes them all.
+    const bool ended = input.ended();
+    std::string line;
+    while (input.take(line)) {
+        const std::string_view text = trim(line);
+        if (text.empty() || text.front() == '#') continue;
+        if (equalsIgnoreCase(text, "quit")) return false;
+        ParseResult parsed = parseAssignment(text, image.layout, false);
+        if (parsed.status != ParseStatus::Ok) {
+            std::fprintf(stderr, "falcon-sim: %s\n", parsed.message.c_str());
+            continue;
+        }
+        applyAssignment(parsed.assignment, image);
+        say(quiet, "falcon-sim: %s\n", parsed.assignment.label + "=" + parsed.assignment.valueText);
+    }
+    return !ended;
+}
+
 struct Options {
     std::int32_t layout = kLayout200;
     std::string script;
@@ -125,6 +180,7 @@ struct Options {
     int tickMs = 50;
     bool quiet = false;
     bool list = false;
+    bool commands = false;
     std::vector<std::string> assignments;
 };
 
@@ -160,6 +216,8 @@ int parseOptions(int argc, char** argv, Options& o) {
             o.tickMs = static_cast<int>(n);
         } else if (arg == "--once") {
             o.once = true;
+        } else if (arg == "--commands") {
+            o.commands = true;
         } else if (arg == "--quiet") {
             o.quiet = true;
         } else if (arg == "--list") {
@@ -232,9 +290,12 @@ int main(int argc, char** argv) {
     double flightStart = 0.0;
     int round = 1;
     std::vector<int> started;
+    CommandInput input;
+    if (o.commands) input.start();
     while (!tools::stopRequested()) {
         const double now = elapsed();
         if (o.seconds >= 0.0 && now >= o.seconds) break;
+        if (o.commands && !runCommands(input, image, o.quiet)) break;
         if (playing) {
             double t = now - flightStart;
             if (t >= script.length && player.finished()) {
