@@ -126,9 +126,10 @@ std::string formatLogEntry(const LogEntry& e) {
         }
         [[fallthrough]];
     case Direction::Write: {
-        // Trailing zeros are shortened so a 64-byte packet stays readable on one line.
+        // Trailing zeros are shortened so a 64-byte packet stays readable on one line; the first
+        // four bytes stay, as the fixed packets set exactly those.
         std::size_t used = e.length;
-        while (used > 0 && e.data[used - 1] == 0)
+        while (used > 4 && e.data[used - 1] == 0)
             --used;
         line += hexBytes(e.data.data(), used);
         if (used < e.length) {

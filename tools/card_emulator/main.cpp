@@ -12,9 +12,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fstream>
+#include <iostream>
+#include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -42,7 +46,14 @@ const char usage[] =
     "                        terminal, plain otherwise)\n"
     "  --log <file>          also append every packet line to a file\n"
     "  --once                exit when the first client closes the device\n"
-    "  --seconds <n>         exit after n seconds\n";
+    "  --seconds <n>         exit after n seconds\n"
+    "commands on standard input while it runs:\n"
+    "  event <hex> | input <off>:<hex> | fault <name> on|off | fault drop|slow <n> | reset | "
+    "quit\n";
+
+// Lines typed on standard input, handed from the reader thread to the serving loop.
+std::mutex commandLock;
+std::deque<std::string> commandLines;
 
 std::atomic<bool> stopRequested{false};
 
@@ -72,6 +83,67 @@ bool parseInt(const char* text, int low, int high, int& value) {
     if (end == text || *end != '\0' || v < low || v > high) return false;
     value = static_cast<int>(v);
     return true;
+}
+
+// Applies one command typed while the program runs; returns what to tell the user.
+std::string runCommand(Card& card, const std::string& line) {
+    std::istringstream in(line);
+    std::string verb, what, value;
+    in >> verb >> what >> value;
+    std::vector<std::uint8_t> bytes;
+    if (verb == "event") {
+        std::string rest;
+        std::getline(in, rest);
+        if (!parseHex(what + value + rest, bytes)) return "event: give the item in hex";
+        return card.injectEvent(bytes.data(), static_cast<int>(bytes.size()))
+                   ? "event queued"
+                   : "event: length does not match the code, or the queue is full";
+    }
+    if (verb == "input") {
+        std::size_t colon = what.find(':');
+        int offset = 0;
+        if (colon == std::string::npos || !parseInt(what.substr(0, colon).c_str(), 0, 63, offset) ||
+            !parseHex(what.substr(colon + 1), bytes)) {
+            return "input: give <offset>:<hex bytes>";
+        }
+        card.setInput(offset, bytes.data(), static_cast<int>(bytes.size()));
+        return "input set";
+    }
+    if (verb == "fault") {
+        Faults& f = card.faults();
+        bool on = value == "on";
+        if (what == "drop" || what == "slow") {
+            int n = 0;
+            if (!parseInt(value.c_str(), 0, 1 << 30, n)) return "fault " + what + ": give a count";
+            (what == "drop" ? f.dropAnswers : f.isaSlowReads) = n;
+        } else if (value != "on" && value != "off") {
+            return "fault: give on or off";
+        } else if (what == "silent") {
+            f.silent = on;
+        } else if (what == "wrong-codes") {
+            f.wrongCodes = on;
+        } else if (what == "garbage-events") {
+            f.garbageEvents = on;
+        } else if (what == "refuse-output") {
+            f.refuseOutput = on;
+        } else if (what == "output-busy") {
+            f.outputBusy = on;
+        } else if (what == "fail-control") {
+            f.failControl = on;
+        } else {
+            return "fault: unknown fault " + what;
+        }
+        return "faults: " + describeFaults(f);
+    }
+    if (verb == "reset") {
+        card.resetState();
+        return "card state cleared";
+    }
+    if (verb == "quit") {
+        stopRequested = true;
+        return "";
+    }
+    return verb.empty() ? "" : "commands: event, input, fault, reset, quit";
 }
 
 struct Options {
@@ -258,12 +330,21 @@ int main(int argc, char** argv) {
                 describeFaults(card.faults()).c_str());
     std::fflush(stdout);
 
+    std::thread([] {
+        std::string line;
+        while (std::getline(std::cin, line)) {
+            std::lock_guard<std::mutex> hold(commandLock);
+            commandLines.push_back(line);
+        }
+    }).detach();
+
     std::uint8_t message[MaxMessage];
     std::uint8_t reply[MaxMessage];
     std::uint64_t printed = 0;
     double lastDraw = -1e9;
     bool connected = false;
     bool done = false;
+    std::string lastAnswer;
     while (!done && !stopRequested) {
         std::size_t length = 0;
         Endpoint::Event event = endpoint.wait(100, message, sizeof message, length);
@@ -286,6 +367,19 @@ int main(int argc, char** argv) {
         case Endpoint::Event::Timeout:
             break;
         }
+        for (;;) {
+            std::string line;
+            {
+                std::lock_guard<std::mutex> hold(commandLock);
+                if (commandLines.empty()) break;
+                line = commandLines.front();
+                commandLines.pop_front();
+            }
+            std::string answer = runCommand(card, line);
+            if (!answer.empty()) lastAnswer = answer;
+            if (!answer.empty() && !view) std::printf("quarn-emulator: %s\n", answer.c_str());
+            if (!answer.empty() && logFile) std::fprintf(logFile, "# %s\n", answer.c_str());
+        }
         // New log lines go to the file and, without the view, to standard output.
         const PacketLog& log = card.log();
         std::uint64_t total = log.total();
@@ -305,7 +399,9 @@ int main(int argc, char** argv) {
         if (view && now - lastDraw >= 250) {
             lastDraw = now;
             std::string screen = renderCardState(
-                card, title + (connected ? "  [client connected]" : "  [waiting for a client]"),
+                card,
+                title + (connected ? "  [client connected]" : "  [waiting for a client]") +
+                    (lastAnswer.empty() ? "" : "\n> " + lastAnswer),
                 12);
             std::printf("\x1b[H\x1b[2J%s", screen.c_str());
             std::fflush(stdout);
