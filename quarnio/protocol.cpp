@@ -313,9 +313,10 @@ extern "C" int _SendCommand(int slot, int cmd, int sub, int p1, int p2, void* re
 }
 
 extern "C" int _GetCurrentButtonStates(int slot, int sub, int p1, int p2, void* reply) {
-    int device = checkSlotNotBusy(slot);
+    int device = checkSlot(slot);
     if (device < 0) return device;
     if (reply == nullptr) return NoAnswer;
+    if (lib.devices[device].busy != 0) return Busy;
     _SendCommand(slot, 0x12, sub, p1, p2, reply, PacketSize);
     return Ok;
 }
