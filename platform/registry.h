@@ -49,7 +49,8 @@ std::int32_t regCloseKey(RegistryKey key);
 // data gives RegMoreData and the needed size in *size. Null or empty name: the key's default value.
 std::int32_t regQueryValue(RegistryKey key, const char* name, std::uint32_t* type, void* data,
                            std::uint32_t* size);
-// RegSetValueExA: stores exactly `size` bytes of `data` with the given type.
+// RegSetValueExA: stores `size` bytes of `data` with the given type. As the system does, string
+// data followed by a zero that the size leaves out are stored with that zero.
 std::int32_t regSetValue(RegistryKey key, const char* name, std::uint32_t type, const void* data,
                          std::uint32_t size);
 // RegDeleteValueA.

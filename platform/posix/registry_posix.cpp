@@ -30,6 +30,7 @@ namespace gb::platform {
 namespace {
 
 constexpr std::int32_t kAccessDenied = 5;
+constexpr std::uint32_t kRegMultiSz = 7;
 constexpr std::size_t kMaxKeyName = 255;
 constexpr const char* kMagic = "GLOWBRIDGE-REGISTRY 1";
 
@@ -388,8 +389,14 @@ std::int32_t regSetValue(RegistryKey handle, const char* name, std::uint32_t typ
     const std::string valueName = name != nullptr ? name : "";
     Value* value = findNamed(key->values, valueName);
     if (value == nullptr) value = &insertNamed(key->values, Value{valueName, type, {}});
+    // RegSetValueExA keeps the terminating zero of a string when the caller left it out of the
+    // size but it follows the data; programs rely on reading it back.
+    const auto* bytes = static_cast<const char*>(data);
+    if ((type == RegSz || type == RegExpandSz || type == kRegMultiSz) && size > 0 &&
+        bytes[size - 1] != '\0' && bytes[size] == '\0')
+        ++size;
     value->type = type;
-    value->data.assign(static_cast<const char*>(data), size);
+    value->data.assign(bytes, size);
     return save(root);
 }
 
