@@ -1,0 +1,118 @@
+// The native registry stand-in as a file: a writer killed at any moment leaves a whole tree,
+// a damaged file is refused rather than overwritten, and writers in two processes lose nothing.
+
+#include "registry_sandbox.h"
+#include "settings/profile_store.h"
+#include "settings_files.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using gb::ProfileStore;
+using namespace gb::test;
+
+namespace {
+
+std::string valueFor(int n) {
+    return std::string(4000, static_cast<char>('0' + n % 10)) + "#" + std::to_string(n);
+}
+
+class RegistryStandIn : public ::testing::Test {
+protected:
+    void SetUp() override { useRegistryFolder(folder.path()); }
+    std::string storeFile() const { return folder.file("HKEY_CURRENT_USER.reg"); }
+
+    TempFolder folder;
+    ProfileStore store{"Software\\Veltrona", "Glowbridge", nullptr};
+};
+
+TEST_F(RegistryStandIn, KilledWriterLeavesAWholeTree) {
+    int rounds = 0;
+    for (int round = 0; round < 12; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ProfileStore writer("Software\\Veltrona", "Glowbridge", nullptr);
+            for (int n = 1;; ++n) {
+                writer.SetString("Crash", "Value", valueFor(n).c_str());
+                writer.SetInt("Crash", "Count", n);
+            }
+        }
+        usleep(static_cast<useconds_t>(8000 + round * 4000));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+
+        // The first write creates the file with the key alone; from then on the file must load.
+        if (!fileExists(storeFile())) continue;
+        const std::string value = store.GetString("Crash", "Value", "");
+        if (store.lastError == ProfileStore::KeyNotFound && rounds == 0) continue;
+        ASSERT_EQ(store.lastError, ProfileStore::Ok) << "round " << round;
+        ++rounds;
+        const int n = std::atoi(value.c_str() + value.find('#') + 1);
+        EXPECT_EQ(value, valueFor(n)) << "round " << round;
+        const int count = store.GetInt("Crash", "Count", 0);
+        EXPECT_TRUE(count == n || count == n - 1) << count << " after value " << n;
+    }
+    std::printf("%d of 12 kills left a value to check\n", rounds);
+    EXPECT_TRUE(store.SetInt("Crash", "Count", 1));
+    EXPECT_FALSE(fileExists(storeFile() + ".new"));
+}
+
+TEST_F(RegistryStandIn, DamagedFileIsRefusedNotOverwritten) {
+    ASSERT_TRUE(store.SetInt(nullptr, "F4ReadTimer", 100));
+    std::string damaged = readBytes(storeFile());
+    damaged.resize(damaged.size() - 4); // the END line is missing
+    writeBytes(storeFile(), damaged);
+    EXPECT_EQ(store.GetInt(nullptr, "F4ReadTimer", 7), 7);
+    EXPECT_EQ(store.lastError, ProfileStore::SectionNotFound);
+    EXPECT_FALSE(store.SetInt(nullptr, "F4ReadTimer", 200));
+    EXPECT_EQ(readBytes(storeFile()), damaged);
+}
+
+TEST_F(RegistryStandIn, LeftoverTemporaryFileIsIgnored) {
+    ASSERT_TRUE(store.SetInt(nullptr, "F4ReadTimer", 100));
+    writeBytes(storeFile() + ".new", "GLOWBRIDGE-REGISTRY 1\nK Soft");
+    EXPECT_EQ(store.GetInt(nullptr, "F4ReadTimer", 7), 100);
+    EXPECT_TRUE(store.SetInt(nullptr, "F4ReadTimer", 200));
+    EXPECT_EQ(store.GetInt(nullptr, "F4ReadTimer", 7), 200);
+    EXPECT_FALSE(fileExists(storeFile() + ".new"));
+}
+
+TEST_F(RegistryStandIn, WritersInTwoProcessesLoseNothing) {
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = fork();
+        ASSERT_GE(children[c], 0);
+        if (children[c] == 0) {
+            ProfileStore writer("Software\\Veltrona", "Glowbridge", nullptr);
+            for (int n = 0; n < 15; ++n)
+                writer.SetInt("Parallel",
+                              ("w" + std::to_string(c) + "_" + std::to_string(n)).c_str(), n);
+            _exit(0);
+        }
+    }
+    for (pid_t child : children)
+        waitpid(child, nullptr, 0);
+    for (int c = 0; c < 2; ++c)
+        for (int n = 0; n < 15; ++n)
+            EXPECT_EQ(store.GetInt("Parallel",
+                                   ("w" + std::to_string(c) + "_" + std::to_string(n)).c_str(), -1),
+                      n);
+}
+
+TEST_F(RegistryStandIn, LivesUnderTheUsersConfigurationFolder) {
+    unsetenv("GLOWBRIDGE_REGISTRY_DIR");
+    setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+    EXPECT_TRUE(store.SetInt(nullptr, "F4ReadTimer", 100));
+    EXPECT_TRUE(fileExists(folder.file("glowbridge/registry/HKEY_CURRENT_USER.reg")));
+    const std::string text = readBytes(folder.file("glowbridge/registry/HKEY_CURRENT_USER.reg"));
+    EXPECT_NE(text.find("K Software\\Veltrona\\Glowbridge\\Settings\n"), std::string::npos);
+    EXPECT_NE(text.find("V 4 64000000 F4ReadTimer\n"), std::string::npos);
+}
+
+} // namespace
