@@ -35,6 +35,8 @@ Options:
                   Ctrl-C, --once does not wait)
   --multi X       multiplier of the scaled column (default 1), as in a definition
   --offset N      added after scaling (default 0)
+  --until-gone    end when the block goes away (seen natively; under Windows the name stays
+                  while the monitor maps it, so there it ends only by --count or Ctrl-C)
   --machine       for scripts: "# layout L size B", then one element a line, tab-separated:
                   index, group, element, flag state (On/Off), value, scaled value
   --help          this text
@@ -69,6 +71,7 @@ struct Options {
     long count = -1;
     double waitSeconds = -1.0;
     bool machine = false;
+    bool untilGone = false;
     monitor::Scaling scaling;
     std::vector<std::string> names;
 };
@@ -88,6 +91,8 @@ int parseOptions(int argc, char** argv, Options& o) {
             return -1;
         } else if (arg == "--once") {
             o.once = true;
+        } else if (arg == "--until-gone") {
+            o.untilGone = true;
         } else if (arg == "--machine") {
             o.machine = true;
         } else if (arg == "--interval" && hasValue) {
@@ -149,6 +154,7 @@ int main(int argc, char** argv) {
                 std::printf("%s%s is gone (the simulator ended)\n", o.machine ? "# " : "",
                             kSharedBlockName);
                 std::fflush(stdout);
+                if (o.untilGone) break;
                 messages.forget();
                 waitingSaid = false;
             } else {
