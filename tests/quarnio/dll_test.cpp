@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -108,4 +109,72 @@ TEST_F(QuarnioDll, PollTimerTicksWhileTheProgramsLoopRuns) {
     FreeLibrary(module);
     module = nullptr;
     EXPECT_EQ(otherTimerTicks(200), 0);
+}
+
+namespace {
+
+// Starts the emulator program for one card; it ends when the library closes the device.
+PROCESS_INFORMATION startEmulator(const char* address, const char* logFile) {
+    char command[512];
+    std::snprintf(command, sizeof command,
+                  "quarn-emulator.exe --device 1 --address %s --plain --once --seconds 30 "
+                  "--log %s",
+                  address, logFile);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        process.hProcess = nullptr;
+    }
+    return process;
+}
+
+} // namespace
+
+// The Windows library reaches the emulator program over its named pipe when QUARNIO_EMULATOR
+// names it, and its timer sends the queued batch.
+TEST(QuarnioDllEmulator, BatchReachesTheEmulatorProgram) {
+    char address[64];
+    std::snprintf(address, sizeof address, "quarnio-dll-test-%lu", GetCurrentProcessId());
+    const char* logFile = "quarnio_dll_emulator.log";
+    DeleteFileA(logFile);
+    PROCESS_INFORMATION emulator = startEmulator(address, logFile);
+    ASSERT_NE(emulator.hProcess, nullptr) << "quarn-emulator.exe did not start";
+    char pipe[128];
+    std::snprintf(pipe, sizeof pipe, "\\\\.\\pipe\\%s\\QUARNUSBDevice0", address);
+    for (int i = 0; i < 100 && !WaitNamedPipeA(pipe, 50); ++i)
+        Sleep(50);
+
+    char variable[96];
+    std::snprintf(variable, sizeof variable, "QUARNIO_EMULATOR=%s", address);
+    _putenv(variable);
+    HMODULE module = LoadLibraryA("QUARNIO.DLL");
+    ASSERT_NE(module, nullptr);
+    auto open = entry<IntFn>(module, "_OpenDevice");
+    auto close = entry<IntFn>(module, "_CloseDevice");
+    auto sendQP = entry<int (*)(int, int)>(module, "_SendQP");
+    auto sendPH = entry<int (*)(int, int, int, int, int, int)>(module, "_SendPH");
+    int slot = open(1);
+    EXPECT_EQ(slot, 0);
+    if (slot >= 0) {
+        EXPECT_EQ(sendQP(slot, 5), 0);
+        EXPECT_EQ(sendPH(slot, 3, 1, 2, 3, 4), 0);
+        otherTimerTicks(200);
+        EXPECT_EQ(close(slot), 0);
+    }
+    FreeLibrary(module);
+    _putenv("QUARNIO_EMULATOR=");
+    if (WaitForSingleObject(emulator.hProcess, 5000) != WAIT_OBJECT_0) {
+        TerminateProcess(emulator.hProcess, 1);
+    }
+    CloseHandle(emulator.hProcess);
+    CloseHandle(emulator.hThread);
+
+    char text[65536] = {};
+    FILE* log = std::fopen(logFile, "rb");
+    ASSERT_NE(log, nullptr);
+    std::fread(text, 1, sizeof text - 1, log);
+    std::fclose(log);
+    EXPECT_NE(std::strstr(text, "06 00 20 05 10 03 01 02 03 04 FF"), nullptr) << text;
 }
