@@ -83,12 +83,6 @@ TEST_F(QuarnioEmulatorTest, OpenHandshakeVariants) {
     EXPECT_EQ(_OpenDevice(0), 1);
 }
 
-TEST_F(QuarnioEmulatorTest, SilentIsaCardFailsTheOpen) {
-    port->card(0).faults().silent = true;
-    EXPECT_EQ(_OpenDevice(0), -1);
-    EXPECT_FALSE(port->isOpen(0));
-}
-
 TEST_F(QuarnioEmulatorTest, CardMemoryRoundTripOnBothKinds) {
     for (int device : {0, 5}) {
         int slot = _OpenDevice(device);
@@ -138,26 +132,4 @@ TEST_F(QuarnioEmulatorTest, EventsAndInputStateFromTheCard) {
     EXPECT_EQ(record[1], 0x0D);
     EXPECT_EQ(record[4], 3);
     EXPECT_EQ(_GetEvent(slot, record), -1);
-}
-
-TEST_F(QuarnioEmulatorTest, IsaIdentityExchange) {
-    int slot = _OpenDevice(0);
-    port->card(0).setIdentity(1, 2, 3, 4);
-    std::uint8_t reply[4] = {};
-    EXPECT_EQ(_SendCommand(slot, 5, 8, 0, 0, reply, 4), 0);
-    const std::uint8_t expected[4] = {1, 2, 3, 4};
-    EXPECT_EQ(std::memcmp(reply, expected, 4), 0);
-}
-
-TEST_F(QuarnioEmulatorTest, GarbageEventsStayInsideTheTables) {
-    int slot = _OpenDevice(1);
-    port->card(1).faults().garbageEvents = true;
-    for (int i = 0; i < 50; ++i)
-        _GetData(slot);
-    std::uint8_t record[10];
-    int taken = 0;
-    while (_GetEvent(slot, record) == 0)
-        ++taken;
-    EXPECT_LE(taken, 63);
-    EXPECT_EQ(_SendQP(slot, 1), 0);
 }

@@ -380,18 +380,6 @@ TEST_F(QuarnioTest, PointerBlockReadStaysInsideTheBlockAndTheBuffer) {
     EXPECT_EQ(sent[1], bytes({0x05, 0x02, 0x00, 0xFF}));
 }
 
-TEST_F(QuarnioTest, IsaPointerBlockIsCardMemoryAt4100) {
-    int slot = openCard(0);
-    std::uint8_t out[120];
-    for (int i = 0; i < 8; ++i)
-        port.answer(0, bytes({}));
-    EXPECT_EQ(_GetPointers(slot, out, 500), 0);
-    auto sent = port.writesOf(0);
-    ASSERT_EQ(sent.size(), 8u); // 120 bytes in 16-byte blocks
-    EXPECT_TRUE(startsWith(sent[0], {0x14, 0x00, 0x41}));
-    EXPECT_TRUE(startsWith(sent[7], {0x14, 0x70, 0x41}));
-}
-
 TEST_F(QuarnioTest, PointerBlockWrites) {
     int usb = openCard(1);
     int isa = openCard(0);
