@@ -12,7 +12,7 @@ export GB_WIN_BUILD="${GB_WIN_BUILD:-$top/build/windows}"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -uo pipefail
   . "'"$top"'/scripts/wine-env.sh"
-  gb_wine_prefix
+  gb_wine_prefix || exit 1
   wine64 wineboot >/dev/null 2>&1 </dev/null
   cd "$GB_WIN_BUILD"
   ctest --output-on-failure "$@"
