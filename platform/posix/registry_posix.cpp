@@ -219,13 +219,17 @@ void serialise(const Key& key, const std::string& path, std::string& out) {
     static const char hex[] = "0123456789ABCDEF";
     out += "K " + encode(path) + "\n";
     for (const Value& value : key.values) {
-        out += "V " + std::to_string(value.type) + " ";
+        out += "V ";
+        out += std::to_string(value.type);
+        out += ' ';
         if (value.data.empty()) out += "-";
         for (unsigned char c : value.data) {
             out += hex[c >> 4];
             out += hex[c & 15];
         }
-        out += " " + encode(value.name) + "\n";
+        out += ' ';
+        out += encode(value.name);
+        out += '\n';
     }
     for (const Key& sub : key.keys)
         serialise(sub, path.empty() ? sub.name : path + "\\" + sub.name, out);

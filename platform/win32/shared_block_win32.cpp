@@ -22,7 +22,7 @@ void closeSharedBlock(SharedBlockHandle block) {
 
 SharedBlockHandle createSharedBlock(const char* name, std::size_t bytes, void** view) {
     HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                       static_cast<DWORD>(bytes), name);
+                                        static_cast<DWORD>(bytes), name);
     if (mapping == nullptr) return nullptr;
     void* address = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, bytes);
     if (address == nullptr) {

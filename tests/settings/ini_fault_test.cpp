@@ -150,8 +150,12 @@ protected:
             }
         }
         std::string summary;
-        for (const auto& [code, count] : codes)
-            summary += " " + std::to_string(code) + " x" + std::to_string(count);
+        for (const auto& [code, count] : codes) {
+            summary += ' ';
+            summary += std::to_string(code);
+            summary += " x";
+            summary += std::to_string(count);
+        }
         std::printf("%-16s %3zu steps, results:%s\n", s.name, clean.steps.size(), summary.c_str());
     }
 

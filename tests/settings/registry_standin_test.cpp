@@ -18,6 +18,15 @@ using namespace gb::test;
 
 namespace {
 
+// Built by appending: g++ 12 warns falsely (-Wrestrict) on "literal" + string at -O2.
+std::string keyName(int writer, int n) {
+    std::string name(1, 'w');
+    name += std::to_string(writer);
+    name += '_';
+    name += std::to_string(n);
+    return name;
+}
+
 std::string valueFor(int n) {
     return std::string(4000, static_cast<char>('0' + n % 10)) + "#" + std::to_string(n);
 }
@@ -91,8 +100,7 @@ TEST_F(RegistryStandIn, WritersInTwoProcessesLoseNothing) {
         if (children[c] == 0) {
             ProfileStore writer("Software\\Veltrona", "Glowbridge", nullptr);
             for (int n = 0; n < 15; ++n)
-                writer.SetInt("Parallel",
-                              ("w" + std::to_string(c) + "_" + std::to_string(n)).c_str(), n);
+                writer.SetInt("Parallel", keyName(c, n).c_str(), n);
             _exit(0);
         }
     }
@@ -100,9 +108,7 @@ TEST_F(RegistryStandIn, WritersInTwoProcessesLoseNothing) {
         waitpid(child, nullptr, 0);
     for (int c = 0; c < 2; ++c)
         for (int n = 0; n < 15; ++n)
-            EXPECT_EQ(store.GetInt("Parallel",
-                                   ("w" + std::to_string(c) + "_" + std::to_string(n)).c_str(), -1),
-                      n);
+            EXPECT_EQ(store.GetInt("Parallel", keyName(c, n).c_str(), -1), n);
 }
 
 TEST_F(RegistryStandIn, LivesUnderTheUsersConfigurationFolder) {

@@ -52,8 +52,10 @@ bool CapturedProcess::start(const std::string& program, const std::vector<std::s
     SetHandleInformation(inputWrite, HANDLE_FLAG_INHERIT, 0);
 
     std::string commandLine = quoteArgument(program);
-    for (const std::string& a : args)
-        commandLine += " " + quoteArgument(a);
+    for (const std::string& a : args) {
+        commandLine += ' ';
+        commandLine += quoteArgument(a);
+    }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;

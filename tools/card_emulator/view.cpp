@@ -76,8 +76,10 @@ std::string renderCardState(const Card& card, const std::string& title, int logL
 
     out += "\nLast QProcs (newest first):";
     std::size_t count = std::min<std::uint64_t>(card.qprocCount(), 16);
-    for (std::size_t i = 0; i < count; ++i)
-        out += " " + std::to_string(card.recentQProc(i));
+    for (std::size_t i = 0; i < count; ++i) {
+        out += ' ';
+        out += std::to_string(card.recentQProc(i));
+    }
     if (count == 0) out += " (none)";
     out += "\n";
 

@@ -131,7 +131,21 @@ bool parseNumericValue(std::string_view value, bool allowRamp, bool integral, do
 }
 
 std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+    std::string out(1, '"');
+    out.append(text);
+    out += '"';
+    return out;
+}
+
+std::string hex(std::uint32_t value);
+
+// "@0x6C:u32", built by appending: g++ 12 warns falsely (-Wrestrict) on "literal" + string.
+std::string rawLabel(std::uint32_t offset, const char* type) {
+    std::string label(1, '@');
+    label += hex(offset);
+    label += ':';
+    label += type;
+    return label;
 }
 
 std::string hex(std::uint32_t value) {
@@ -342,10 +356,10 @@ ParseResult parseRaw(std::string_view name, std::string_view value, std::int32_t
     std::string error;
     if (!parseNumericValue(value, allowRamp && !bits, type->integral, type->low, type->high, a,
                            error))
-        return failure(ParseStatus::BadValue, "@" + hex(a.offset) + ":" + type->name + ": " +
-                                                  error + ", not " + quoted(value));
+        return failure(ParseStatus::BadValue,
+                       rawLabel(a.offset, type->name) + ": " + error + ", not " + quoted(value));
     if (bits) a.mask = static_cast<std::uint32_t>(a.from);
-    a.label = "@" + hex(a.offset) + ":" + type->name;
+    a.label = rawLabel(a.offset, type->name);
     return result;
 }
 
