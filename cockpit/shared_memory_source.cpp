@@ -68,26 +68,7 @@ bool computedFlag(std::uint32_t selector, const std::uint8_t* data, std::int32_t
     default:
         break;
     }
-    // Speed bands of 50 knots; a speed below -20 knots wraps around and reads as very high.
-    const std::uint32_t t =
-        static_cast<std::uint32_t>(truncateToInt32(loadFloat(data + kKiasOffset)));
-    const std::uint32_t n = (t + 20u) / 50u;
-    switch (selector) {
-    case 4:
-        return n < 3;
-    case 5:
-        return n >= 3 && n < 5;
-    case 6:
-        return n == 6;
-    case 7:
-        return n == 7;
-    case 8:
-        return n == 9;
-    case 9:
-        return n >= 10;
-    default:
-        return false;
-    }
+    return speedLightOn(selector, loadFloat(data + kKiasOffset));
 }
 
 // Selectors 10..13 are the altitude digits, 14..16 the speed digits (one place above their names).
@@ -106,6 +87,27 @@ bool isDigit(const ElementRecord& record) {
 }
 
 } // namespace
+
+bool speedLightOn(std::uint32_t selector, double kias) {
+    const std::uint32_t t = static_cast<std::uint32_t>(truncateToInt32(kias));
+    const std::uint32_t n = (t + 20u) / 50u;
+    switch (selector) {
+    case 4:
+        return n < 3;
+    case 5:
+        return n >= 3 && n < 5;
+    case 6:
+        return n == 6;
+    case 7:
+        return n == 7;
+    case 8:
+        return n == 9;
+    case 9:
+        return n >= 10;
+    default:
+        return false;
+    }
+}
 
 std::int32_t truncateToInt32(double value) {
     // The bounds are exact doubles; NaN fails both comparisons.

@@ -13,6 +13,10 @@ namespace gb {
 // (0x80000000), as the x86 conversion instruction does, so both builds agree.
 std::int32_t truncateToInt32(double value);
 
+// Whether speed light `selector` (4 TooLow .. 9 VeryHigh) is lit at the given KIAS: bands of
+// 50 knots; a speed below -20 knots wraps around and reads as very high.
+bool speedLightOn(std::uint32_t selector, double kias);
+
 // Only one source may be attached at a time: it binds the one static ElementTable.
 class SharedMemorySource {
 public:

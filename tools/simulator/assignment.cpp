@@ -154,27 +154,6 @@ std::string hex(std::uint32_t value) {
     return buffer;
 }
 
-bool speedLightLit(std::uint32_t selector, float kias) {
-    const std::uint32_t t = static_cast<std::uint32_t>(truncateToInt32(kias));
-    const std::uint32_t n = (t + 20u) / 50u;
-    switch (selector) {
-    case 4:
-        return n < 3;
-    case 5:
-        return n >= 3 && n < 5;
-    case 6:
-        return n == 6;
-    case 7:
-        return n == 7;
-    case 8:
-        return n == 9;
-    case 9:
-        return n >= 10;
-    default:
-        return false;
-    }
-}
-
 ParseResult parseComputed(const ElementRecord& record, const std::string& label,
                           std::string_view value, std::int32_t layout, bool allowRamp) {
     ParseResult result;
@@ -451,7 +430,7 @@ void applyAssignment(const Assignment& a, BlockImage& block, double fraction) {
         block.storeU8(a.offset, static_cast<std::uint8_t>(std::trunc(value)));
         break;
     case WriteKind::SpeedLightOff:
-        if (speedLightLit(a.mask, block.loadF32(kKiasOffset)))
+        if (speedLightOn(a.mask, block.loadF32(kKiasOffset)))
             block.storeF32(kKiasOffset, kKiasNoSpeedLight);
         break;
     case WriteKind::GearHandleOff: {
