@@ -306,6 +306,12 @@ std::int32_t resolve(Key& root, RegistryKey handle, Key** key) {
     return *key != nullptr ? RegSuccess : RegKeyDeleted;
 }
 
+// Reads the whole tree and finds the handle's key in it: the start of every operation.
+std::int32_t loadKey(Key& root, RegistryKey handle, Key** key) {
+    const std::int32_t code = load(root);
+    return code == RegSuccess ? resolve(root, handle, key) : code;
+}
+
 std::int32_t openOrCreate(RegistryKey parent, const char* path, bool create, RegistryKey* out) {
     *out = nullptr;
     std::vector<std::string> parts;
@@ -315,8 +321,7 @@ std::int32_t openOrCreate(RegistryKey parent, const char* path, bool create, Reg
     if (create && !lock.held()) return RegCantWrite;
     Key root;
     Key* key = nullptr;
-    std::int32_t code = load(root);
-    if (code == RegSuccess) code = resolve(root, parent, &key);
+    std::int32_t code = loadKey(root, parent, &key);
     if (code != RegSuccess) return code;
     std::vector<std::string> full = static_cast<Handle*>(parent)->path;
     bool created = false;
@@ -364,8 +369,7 @@ std::int32_t regQueryValue(RegistryKey handle, const char* name, std::uint32_t* 
     if (data != nullptr && size == nullptr) return RegInvalidParameter;
     Key root;
     Key* key = nullptr;
-    std::int32_t code = load(root);
-    if (code == RegSuccess) code = resolve(root, handle, &key);
+    std::int32_t code = loadKey(root, handle, &key);
     if (code != RegSuccess) return code;
     const Value* value = findNamed(key->values, name != nullptr ? name : "");
     if (value == nullptr) return RegFileNotFound;
@@ -387,8 +391,7 @@ std::int32_t regSetValue(RegistryKey handle, const char* name, std::uint32_t typ
     if (!lock.held()) return RegCantWrite;
     Key root;
     Key* key = nullptr;
-    std::int32_t code = load(root);
-    if (code == RegSuccess) code = resolve(root, handle, &key);
+    std::int32_t code = loadKey(root, handle, &key);
     if (code != RegSuccess) return code;
     const std::string valueName = name != nullptr ? name : "";
     Value* value = findNamed(key->values, valueName);
@@ -409,8 +412,7 @@ std::int32_t regDeleteValue(RegistryKey handle, const char* name) {
     if (!lock.held()) return RegCantWrite;
     Key root;
     Key* key = nullptr;
-    std::int32_t code = load(root);
-    if (code == RegSuccess) code = resolve(root, handle, &key);
+    std::int32_t code = loadKey(root, handle, &key);
     if (code != RegSuccess) return code;
     const std::string valueName = name != nullptr ? name : "";
     auto at = std::find_if(key->values.begin(), key->values.end(),
@@ -427,8 +429,7 @@ std::int32_t enumerate(RegistryKey handle, std::uint32_t index, char* name, std:
                        List Key::*list) {
     Key root;
     Key* key = nullptr;
-    std::int32_t code = load(root);
-    if (code == RegSuccess) code = resolve(root, handle, &key);
+    std::int32_t code = loadKey(root, handle, &key);
     if (code != RegSuccess) return code;
     const auto& items = key->*list;
     if (index >= items.size()) return RegNoMoreItems;
@@ -460,8 +461,7 @@ std::int32_t regDeleteKey(RegistryKey parent, const char* path) {
     if (!lock.held()) return RegCantWrite;
     Key root;
     Key* key = nullptr;
-    std::int32_t code = load(root);
-    if (code == RegSuccess) code = resolve(root, parent, &key);
+    std::int32_t code = loadKey(root, parent, &key);
     if (code != RegSuccess) return code;
     const std::string last = parts.back();
     parts.pop_back();
