@@ -34,7 +34,11 @@ inline bool fileExists(const std::string& path) {
 // What "\n" becomes in a file written in text mode: CR LF on Windows, LF elsewhere.
 inline const std::string& textLineEnd() {
     static const std::string lineEnd = [] {
-        const auto probe = std::filesystem::temp_directory_path() / "gb-line-end-probe.txt";
+        // A name of its own: test programs run in parallel, and a probe truncated by another
+        // process would read as "no line end at all".
+        std::random_device random;
+        const auto probe = std::filesystem::temp_directory_path() /
+                           ("gb-line-end-" + std::to_string(random()) + std::to_string(random()));
         std::FILE* file = std::fopen(probe.string().c_str(), "wt");
         if (file != nullptr) {
             std::fputs("\n", file);
