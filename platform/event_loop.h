@@ -54,6 +54,82 @@ std::uint64_t loopClockMilliseconds();
 // counted from the switch.
 bool useSimulatedClock(bool on);
 
+// ---- Loop windows: window timers, commands and close requests -------------------------------
+//
+// A loop window is a hidden window that receives timers with ids of the caller's choosing,
+// commands and close requests, one at a time from the thread's loop. Windows: a real hidden
+// top-level window (the handle is its HWND; WM_TIMER, WM_COMMAND and WM_CLOSE reach the handler
+// from its window procedure). Native: an entry in the loop's own table.
+
+// The same value as platform::WindowHandle (message_box.h): an HWND on Windows.
+using LoopWindow = void*;
+
+// Timer periods are kept as Windows keeps them: below 10 ms a period becomes 10 ms
+// (USER_TIMER_MINIMUM), above 0x7FFFFFFF it becomes 0x7FFFFFFF (USER_TIMER_MAXIMUM). A setting of
+// 0, or a negative one taken as unsigned, therefore never spins the loop.
+inline constexpr std::uint32_t MinimumTimerPeriodMs = 10;
+inline constexpr std::uint32_t MaximumTimerPeriodMs = 0x7FFFFFFF;
+std::uint32_t clampTimerPeriod(std::uint32_t periodMs);
+
+class LoopWindowHandler {
+public:
+    virtual ~LoopWindowHandler() = default;
+    // A window timer fell due (WM_TIMER), with the id given to setWindowTimer.
+    virtual void onTimer(unsigned id) = 0;
+    // A command arrived (WM_COMMAND from a menu, a double click or postCommand).
+    virtual void onCommand(unsigned command) = 0;
+    // A close request (WM_CLOSE, postClose). Nothing is destroyed by the loop itself.
+    virtual void onClose() = 0;
+    // Whether a command is enabled now. Windows asks it when a pop-up menu owned by the window
+    // opens (WM_INITMENUPOPUP) to grey items; the native tray asks it too. Default: enabled.
+    virtual bool isCommandEnabled(unsigned command) {
+        (void)command;
+        return true;
+    }
+};
+
+// Creates a loop window; null on failure. The handler must outlive the window.
+LoopWindow createLoopWindow(LoopWindowHandler* handler);
+// Destroys it and kills its timers; posted commands not yet dispatched are dropped.
+void destroyLoopWindow(LoopWindow window);
+
+// Starts (or restarts with the new period, SetTimer-like) timer `id` of the window. False when
+// the window is unknown or no timer can be made. Ids are the caller's: 0 is a valid id.
+bool setWindowTimer(LoopWindow window, unsigned id, std::uint32_t periodMs);
+// False when no such timer runs.
+bool killWindowTimer(LoopWindow window, unsigned id);
+
+// Queues a command or a close request for the window (PostMessage); dispatched by the loop after
+// what is already queued.
+bool postCommand(LoopWindow window, unsigned command);
+bool postClose(LoopWindow window);
+// Delivers a command at once (SendMessage), for a double click on the tray icon.
+bool sendCommand(LoopWindow window, unsigned command);
+
+// ---- Nested modal loops -------------------------------------------------------------------------
+//
+// A modal run (a dialog, a message box of our own) runs a loop of its own inside the current
+// dispatch. It ends when endModalLoop is called for it, without ending the loops around it. A
+// quit posted while it runs ends it too and is kept for the outer runMessageLoop, as Windows
+// re-posts WM_QUIT.
+struct ModalLoop {
+    bool ended = false;
+    int result = 0;
+};
+// Runs until endModalLoop(modal, ...) and returns its result; -1 when a quit ended it.
+int runModalLoop(ModalLoop& modal);
+void endModalLoop(ModalLoop& modal, int result);
+
+// ---- Standard input lines (native) --------------------------------------------------------------
+//
+// The native program's tray and dialogs take commands from standard input. While a handler is
+// set, the native loop waits (poll) on standard input as well as on its timers and calls the
+// handler once per complete line, without its line end; at the end of input once with nullptr,
+// after which the handler is removed. Lines longer than 4095 characters are cut. Returns false
+// where no such channel exists (Windows).
+using InputLineHandler = void (*)(void* context, const char* line);
+bool setStandardInputHandler(InputLineHandler handler, void* context);
+
 } // namespace gb::platform
 
 extern "C" {
