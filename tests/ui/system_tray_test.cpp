@@ -189,13 +189,6 @@ TEST_F(ConsoleTray, IconThatDoesNotLoadKeepsTheCurrentOne) {
     EXPECT_EQ(CSystemTray::LoadTrayIcon(IDI_TRAY_IDLE), CSystemTray::LoadTrayIcon(IDI_TRAY_IDLE));
 }
 
-TEST_F(ConsoleTray, ParentOwnsTheNotificationsWhenGiven) {
-    CSystemTray tray;
-    ASSERT_TRUE(tray.Create(main.window(), WM_TRAYNOTIFY, "t", nullptr, IDR_TRAYMENU));
-    EXPECT_EQ(tray.GetIconData().window, main.window());
-    EXPECT_EQ(lines, (std::vector<std::string>{"tray: add icon none tooltip t"}));
-}
-
 TEST_F(ConsoleTray, DoubleClickSendsTheDefaultCommandAtOnce) {
     CSystemTray tray;
     createAsProgram(tray);
