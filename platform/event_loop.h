@@ -27,15 +27,20 @@ using TimerId = std::uintptr_t;
 using ThreadTimerProc = void (*)(TimerId id);
 
 // Creates a thread timer (SetTimer(NULL, 0, periodMs, ...)). Returns its id, or 0 on failure.
+// The period is clamped as a window timer's is (clampTimerPeriod below), as SetTimer does.
 TimerId setThreadTimer(std::uint32_t periodMs, ThreadTimerProc proc);
 
 // Kills a timer from setThreadTimer. False when no such timer runs.
 bool killThreadTimer(TimerId id);
 
-// Runs the thread's loop until postQuitMessage; returns the exit code given there.
+// Runs the thread's loop until postQuitMessage; returns the exit code given there. Natively,
+// when nothing is left that could ever wake the loop (no timer, no standard-input handler,
+// nothing posted) it returns -1 at once instead of sleeping for ever, as GetMessage fails.
 int runMessageLoop();
 
-// Makes runMessageLoop return `exitCode` once the current dispatch is done.
+// Makes runMessageLoop return `exitCode` once the current dispatch and the commands already
+// posted are done (WM_QUIT comes after posted messages, before timers). A second call before the
+// loop sees it replaces the code.
 void postQuitMessage(int exitCode);
 
 // Runs the loop for `ms` milliseconds, dispatching every timer that falls due, then returns. A
@@ -54,19 +59,27 @@ std::uint64_t loopClockMilliseconds();
 // counted from the switch.
 bool useSimulatedClock(bool on);
 
+// For tests: how many times the native loop has asked the system to wait for its timers or its
+// input (poll calls, blocking or not). An idle loop waits once per timer due or input arriving,
+// never on a fixed beat. Always 0 on Windows, where the wait is GetMessage's.
+std::uint64_t loopWaitCount();
+
 // ---- Loop windows: window timers, commands and close requests -------------------------------
 //
 // A loop window is a hidden window that receives timers with ids of the caller's choosing,
 // commands and close requests, one at a time from the thread's loop. Windows: a real hidden
 // top-level window (the handle is its HWND; WM_TIMER, WM_COMMAND and WM_CLOSE reach the handler
-// from its window procedure). Native: an entry in the loop's own table.
+// from its window procedure). Native: an entry in the loop's own table; everything, posting
+// included, happens on the loop's one thread.
 
 // The same value as platform::WindowHandle (message_box.h): an HWND on Windows.
 using LoopWindow = void*;
 
-// Timer periods are kept as Windows keeps them: below 10 ms a period becomes 10 ms
-// (USER_TIMER_MINIMUM), above 0x7FFFFFFF it becomes 0x7FFFFFFF (USER_TIMER_MAXIMUM). A setting of
-// 0, or a negative one taken as unsigned, therefore never spins the loop.
+// Timer periods (window and thread timers) are kept as Windows keeps them: below 10 ms a period
+// becomes 10 ms (USER_TIMER_MINIMUM), above 0x7FFFFFFF it becomes 0x7FFFFFFF
+// (USER_TIMER_MAXIMUM). A setting of 0, or a negative one taken as unsigned, therefore never spins
+// the loop. Natively, timers due at the same time fire in the order they were (re)started; a
+// timer that fell behind fires once and is next due a whole period after that dispatch.
 inline constexpr std::uint32_t MinimumTimerPeriodMs = 10;
 inline constexpr std::uint32_t MaximumTimerPeriodMs = 0x7FFFFFFF;
 std::uint32_t clampTimerPeriod(std::uint32_t periodMs);
@@ -88,9 +101,11 @@ public:
     }
 };
 
-// Creates a loop window; null on failure. The handler must outlive the window.
+// Creates a loop window; null on failure. The handler must outlive the window. Natively at most
+// 16 exist at once, with at most 64 timers (window and thread timers together).
 LoopWindow createLoopWindow(LoopWindowHandler* handler);
-// Destroys it and kills its timers; posted commands not yet dispatched are dropped.
+// Destroys it and kills its timers; posted commands not yet dispatched are dropped. A handle of a
+// destroyed window is refused by every call below, also natively after its slot is reused.
 void destroyLoopWindow(LoopWindow window);
 
 // Starts (or restarts with the new period, SetTimer-like) timer `id` of the window. False when
@@ -100,18 +115,25 @@ bool setWindowTimer(LoopWindow window, unsigned id, std::uint32_t periodMs);
 bool killWindowTimer(LoopWindow window, unsigned id);
 
 // Queues a command or a close request for the window (PostMessage); dispatched by the loop after
-// what is already queued.
+// what is already queued, before any timer. False for an unknown window or a full queue (natively
+// 64 posts wait at most).
 bool postCommand(LoopWindow window, unsigned command);
 bool postClose(LoopWindow window);
-// Delivers a command at once (SendMessage), for a double click on the tray icon.
+// Delivers a command at once (SendMessage), for a double click on the tray icon. False for an
+// unknown window.
 bool sendCommand(LoopWindow window, unsigned command);
+// Asks the window's handler whether a command is enabled (for the native tray's menu); false for
+// an unknown window.
+bool isCommandEnabled(LoopWindow window, unsigned command);
 
 // ---- Nested modal loops -------------------------------------------------------------------------
 //
 // A modal run (a dialog, a message box of our own) runs a loop of its own inside the current
-// dispatch. It ends when endModalLoop is called for it, without ending the loops around it. A
-// quit posted while it runs ends it too and is kept for the outer runMessageLoop, as Windows
-// re-posts WM_QUIT.
+// dispatch. It ends when endModalLoop is called for it, without ending the loops around it; an
+// outer run ended first returns as soon as the inner ones have. A quit posted while it runs ends
+// it (and every modal run around it) with -1 and is kept for the outer runMessageLoop, as Windows
+// re-posts WM_QUIT. A run whose endModalLoop came before it started returns at once. Natively,
+// like runMessageLoop, it returns -1 when nothing is left that could wake the loop.
 struct ModalLoop {
     bool ended = false;
     int result = 0;
@@ -124,9 +146,16 @@ void endModalLoop(ModalLoop& modal, int result);
 //
 // The native program's tray and dialogs take commands from standard input. While a handler is
 // set, the native loop waits (poll) on standard input as well as on its timers and calls the
-// handler once per complete line, without its line end; at the end of input once with nullptr,
-// after which the handler is removed. Lines longer than 4095 characters are cut. Returns false
-// where no such channel exists (Windows).
+// handler once per complete line, without its line end (LF or CR LF); at the end of input (or a
+// read error) first with a last line that had no line end, then once with nullptr, after which
+// the handler is removed. Lines longer than 4095 characters are cut: the first 4095 are
+// delivered, the rest of that line is dropped. NUL bytes are dropped (a C string cannot carry
+// them). The loop reads descriptor 0 itself; do not read standard input through stdio as well.
+// One line is delivered per dispatch, so a quit or post made for a line comes before the next
+// line. The line is the handler's only during the call. On the simulated clock standard input is
+// polled without waiting while a timer runs; with no timer at all the loop waits for input.
+// setStandardInputHandler(nullptr, ...) removes the handler. Returns false where no such channel
+// exists (Windows).
 using InputLineHandler = void (*)(void* context, const char* line);
 bool setStandardInputHandler(InputLineHandler handler, void* context);
 
