@@ -115,7 +115,8 @@ bool setWindowTimer(LoopWindow window, unsigned id, std::uint32_t periodMs);
 bool killWindowTimer(LoopWindow window, unsigned id);
 
 // Queues a command or a close request for the window (PostMessage); dispatched by the loop after
-// what is already queued, before any timer. False for an unknown window or a full queue (natively
+// what is already queued, before any timer. A command is 16 bits wide, as WM_COMMAND's low word
+// is: higher bits are dropped on both builds. False for an unknown window or a full queue (natively
 // 64 posts wait at most).
 bool postCommand(LoopWindow window, unsigned command);
 bool postClose(LoopWindow window);

@@ -170,9 +170,15 @@ void fire(Timer& t, std::uint64_t now) {
 // ---- Posts
 // ---------------------------------------------------------------------------------------
 
+// A command is WM_COMMAND's low word on Windows; the native loop keeps the same 16 bits.
+unsigned commandBits(unsigned command) {
+    return command & 0xFFFFu;
+}
+
 bool post(LoopWindow window, PostKind kind, unsigned command) {
     if (windowSlot(window) < 0 || loop.postCount == MaxPosts) return false;
-    loop.posts[(loop.postHead + loop.postCount) % MaxPosts] = Post{window, kind, command};
+    loop.posts[(loop.postHead + loop.postCount) % MaxPosts] =
+        Post{window, kind, commandBits(command)};
     ++loop.postCount;
     return true;
 }
@@ -465,7 +471,7 @@ bool postClose(LoopWindow window) {
 bool sendCommand(LoopWindow window, unsigned command) {
     int slot = windowSlot(window);
     if (slot < 0) return false;
-    loop.windows[slot].handler->onCommand(command);
+    loop.windows[slot].handler->onCommand(commandBits(command));
     return true;
 }
 
