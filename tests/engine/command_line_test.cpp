@@ -170,7 +170,7 @@ TEST(CommandLineSwitches, GetSwitchStringValueNameOrDefault) {
     EXPECT_STREQ(buffer, "");
 
     // A full-length value, cut to a 260-byte buffer as start-up reads "/ini".
-    const CommandLine longLine = parsed("/ini=" + std::string(9994, 'p'));
+    const CommandLine longLine = parsed(std::string("/ini=").append(9994, 'p'));
     EXPECT_EQ(stringSwitch(longLine, "/ini"), std::string(259, 'p'));
 }
 

@@ -94,7 +94,7 @@ TEST_F(DebugLogTest, MessageIsWrittenUnchangedAndNumbersKeepEightDigits) {
                         nl),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("00000003: inf -inf" + nl), std::string::npos) << text;
+    EXPECT_NE(text.find(std::string("00000003: inf -inf").append(nl)), std::string::npos) << text;
 
     for (int i = 4; i <= 10; ++i)
         log.writeLine(path.c_str(), "x\n");
@@ -105,7 +105,7 @@ TEST_F(DebugLogTest, LongMessagesAreCutTo2047Characters) {
     DebugLog log;
     const std::string huge(5000, 'm');
     EXPECT_TRUE(log.writeLine(path.c_str(), "%s\n", huge.c_str()));
-    EXPECT_EQ(ScratchDir::read(path), lines({kSeparator}) + "00000001: " + std::string(2047, 'm'));
+    EXPECT_EQ(ScratchDir::read(path), lines({kSeparator}).append("00000001: ").append(2047, 'm'));
 }
 
 TEST_F(DebugLogTest, FailedOpenLeavesTheCountSoTheFirstWrittenLineIsOne) {
@@ -130,7 +130,7 @@ TEST_F(DebugLogTest, FailedWriteIsReportedAndNotCounted) {
     EXPECT_EQ(log.lineCount(), 1);
     // The broken line's number stays in the file; the next line takes the number again.
     EXPECT_EQ(ScratchDir::read(path),
-              lines({kSeparator, "00000001: " + kSeparator, "00000001: whole"}));
+              lines({kSeparator, std::string("00000001: ").append(kSeparator), "00000001: whole"}));
 }
 
 TEST_F(DebugLogTest, UnopenableFilesReturnFalseQuietly) {

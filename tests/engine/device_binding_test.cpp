@@ -40,7 +40,7 @@ public:
         static const int argCount[] = {0, 1, 1, 2, 6, 1};
         std::string text = std::to_string(c[0]) + ":";
         for (int a = 1; a <= argCount[c[0]]; ++a)
-            text += (a > 1 ? "," : "") + std::to_string(c[a]);
+            text.append(a > 1 ? "," : "").append(std::to_string(c[a]));
         return text;
     }
     std::vector<std::string> callsSince(int first) const {
@@ -187,7 +187,8 @@ TEST_F(DeviceBindingTest, OpenRefusedByTheLibrary) {
         EXPECT_FALSE(binding.open(card, GB_FAKE_QUARNIO));
         expectOneBox("Error, can't open QUARN device!", "Could not open QUARN");
         expectRefusesEverything(binding);
-        EXPECT_EQ(fake.callsSince(before), std::vector<std::string>{"1:" + std::to_string(card)});
+        EXPECT_EQ(fake.callsSince(before),
+                  std::vector<std::string>{std::string("1:").append(std::to_string(card))});
     }
 }
 

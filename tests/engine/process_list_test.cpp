@@ -107,8 +107,9 @@ TEST(ProcessList, KilledChildIsGoneAndFoundAgainAfterARestart) {
     gb::test::ScratchDir dir;
     // A name nobody else runs, longer than the kernel keeps.
     const std::string name =
-        "GB-WATCHED-" +
-        std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".EXE";
+        std::string("GB-WATCHED-")
+            .append(std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()))
+            .append(".EXE");
     const std::string path = dir.file(name);
     ASSERT_TRUE(placeProgramAs(path));
     for (int run = 0; run < 2; ++run) {

@@ -33,12 +33,14 @@ public:
     }
     bool isAttached() const override { return attached; }
     void startReadTimer(std::uint32_t periodMs) override {
-        actions.push_back("start " + std::to_string(periodMs));
+        actions.push_back(std::string("start ").append(std::to_string(periodMs)));
     }
     void killReadTimer() override { actions.push_back("kill"); }
-    void setIcon(int iconId) override { actions.push_back("icon " + std::to_string(iconId)); }
+    void setIcon(int iconId) override {
+        actions.push_back(std::string("icon ").append(std::to_string(iconId)));
+    }
     void setMenuDefaultItem(unsigned command) override {
-        actions.push_back("default " + std::to_string(command));
+        actions.push_back(std::string("default ").append(std::to_string(command)));
     }
     void setTooltipText(const char* text) override { tooltip = text; }
     std::int32_t qpCalls() const override { return qp; }

@@ -16,8 +16,10 @@ public:
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
         path_ = std::filesystem::temp_directory_path() /
-                ("gb-engine-" + std::string(info != nullptr ? info->name() : "test") + "-" +
-                 std::to_string(stamp));
+                std::string("gb-engine-")
+                    .append(info != nullptr ? info->name() : "test")
+                    .append("-")
+                    .append(std::to_string(stamp));
         std::filesystem::create_directories(path_);
     }
     ~ScratchDir() {

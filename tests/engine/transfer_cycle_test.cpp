@@ -36,17 +36,20 @@ std::vector<std::string> g_calls;
 
 const DeviceProcedures kRecording{
     [](int device) {
-        g_calls.push_back("open " + std::to_string(device));
+        g_calls.push_back(std::string("open ").append(std::to_string(device)));
         return 0;
     },
     [](int) { return 0; },
     [](int, int qp) {
-        g_calls.push_back("QP " + std::to_string(qp));
+        g_calls.push_back(std::string("QP ").append(std::to_string(qp)));
         return 0;
     },
     [](int, int ph, int b0, int b1, int b2, int b3) {
-        g_calls.push_back("PH " + std::to_string(ph) + " " + std::to_string(b0) + "," +
-                          std::to_string(b1) + "," + std::to_string(b2) + "," + std::to_string(b3));
+        const int bytes[4] = {b0, b1, b2, b3};
+        std::string call = std::string("PH ").append(std::to_string(ph));
+        for (int i = 0; i < 4; ++i)
+            call.append(i == 0 ? " " : ",").append(std::to_string(bytes[i]));
+        g_calls.push_back(call);
         return 0;
     },
     [](int, void* buffer) {
@@ -260,8 +263,10 @@ TEST_F(TransferCycleTest, AnalogResultsSendTheirLowEightBitsUnclamped) {
         setTacan(c.tacan);
         setKias(c.kias);
         cycle();
-        EXPECT_EQ(cycle(), (Calls{"PH 20 " + std::to_string(c.tacanByte) + ",0,0,0",
-                                  "PH 21 0," + std::to_string(c.kiasByte) + ",0,0"}))
+        EXPECT_EQ(
+            cycle(),
+            (Calls{std::string("PH 20 ").append(std::to_string(c.tacanByte)).append(",0,0,0"),
+                   std::string("PH 21 0,").append(std::to_string(c.kiasByte)).append(",0,0")}))
             << c.tacan << " " << c.kias;
         EXPECT_EQ(list.items[0]->lastValue, static_cast<std::uint32_t>(c.tacan));
     }
