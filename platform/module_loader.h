@@ -1,11 +1,12 @@
 #pragma once
 // Loading a shared library at run time by its plain file name and finding its procedures by name.
 //
-// The file name is searched in the system's usual order. Windows: the program's folder first,
-// then the system folders and PATH. Natively a name without a slash searches LD_LIBRARY_PATH, the
-// program's RUNPATH and the system's library folders; a program that must find a library lying
-// next to it is linked with RUNPATH $ORIGIN (gb_load_modules_beside_program in
-// platform/CMakeLists.txt).
+// A plain file name is searched in the Windows order on both systems: the program's own folder
+// first (a file found there is the one taken, loadable or not), then the system's search path
+// (Windows: system folders and PATH; natively: LD_LIBRARY_PATH, RUNPATH and the system's library
+// folders, as dlopen searches). So the native program finds libquarnio.so lying next to it as the
+// Windows program finds QUARNIO.DLL, without an RPATH, also where a sanitizer's dlopen wrapper
+// hides the program's RUNPATH. A name with a slash is loaded from that path.
 //
 // A loaded module is never unloaded: the program keeps the procedures it took from it until it
 // ends.
