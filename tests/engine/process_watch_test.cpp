@@ -1,5 +1,6 @@
 #include "engine/commands.h"
 #include "engine/process_watch.h"
+#include "ui/resource.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -68,12 +69,13 @@ protected:
 
 } // namespace
 
-TEST(ProcessWatchIds, TrayAndCommandNumbers) {
-    EXPECT_EQ(gb::kTrayIconIdle, 129);
-    EXPECT_EQ(gb::kTrayIconTransfer, 130);
-    EXPECT_EQ(gb::kTrayIconNoCard, 131);
-    EXPECT_EQ(gb::kCommandTransferStart, 32772u);
-    EXPECT_EQ(gb::kCommandTransferStop, 32773u);
+// The engine names the program's resource numbers itself; they must stay those of the resources.
+TEST(ProcessWatchIds, SameNumbersAsTheResources) {
+    EXPECT_EQ(gb::kTrayIconIdle, IDI_TRAY_IDLE);
+    EXPECT_EQ(gb::kTrayIconTransfer, IDI_TRAY_TRANSFER);
+    EXPECT_EQ(gb::kTrayIconNoCard, IDI_TRAY_NOCARD);
+    EXPECT_EQ(gb::kCommandTransferStart, static_cast<unsigned>(ID_TRANSFER_START));
+    EXPECT_EQ(gb::kCommandTransferStop, static_cast<unsigned>(ID_TRANSFER_STOP));
 }
 
 TEST_F(ProcessWatchTest, AttachesOnTheThirdTickAndShowsTheCounts) {
