@@ -6,9 +6,9 @@
 // - A backend installed with setDevicePortBackend always wins. Tests install the in-process card
 //   emulator (tools/card_emulator) or a scripted fake this way.
 // - Otherwise, when the environment variable QUARNIO_EMULATOR is set and not empty, the emulator
-//   client serves the port: emulatorClientBackend(value) from tools/card_emulator (target
-//   card_emulator_client), which reaches the emulator program(s) over a Unix-domain socket
-//   (native) or a named pipe (Windows). The client alone interprets the value.
+//   client serves the port: emulatorClientBackend(value) (device_port_emulator.cpp), which
+//   reaches the emulator program(s) over the emulator transport (emulator_transport.h): a
+//   Unix-domain socket natively, a named pipe on Windows. The client alone interprets the value.
 // - Otherwise, in the Windows build, the driver backend (platform/win32): CreateFileA(name,
 //   GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), ReadFile /
 //   WriteFile of 64 bytes, DeviceIoControl with 128-byte buffers, CloseHandle.
@@ -20,6 +20,7 @@
 // success and report the bytes moved (ReadFile, WriteFile, DeviceIoControl).
 
 #include <cstdint>
+#include <memory>
 
 namespace gb::platform {
 
@@ -79,9 +80,12 @@ DevicePortBackend* setDevicePortBackend(DevicePortBackend* backend);
 // The backend that serves the port now: the installed one, else the default. Never null.
 DevicePortBackend& devicePort();
 
-// The emulator client (tools/card_emulator, target card_emulator_client). Returns a backend that
-// lives until the process ends and reaches the emulator program(s) that `address` (the value of
-// QUARNIO_EMULATOR) names, or nullptr when `address` is unusable.
+// The emulator client. Returns a backend that lives until the process ends and reaches the
+// emulator program(s) that `address` (the value of QUARNIO_EMULATOR) names, or nullptr when
+// `address` is unusable.
 DevicePortBackend* emulatorClientBackend(const char* address);
+
+// A client of its own for an address of the caller's choice (tests), owned by the caller.
+std::unique_ptr<DevicePortBackend> makeEmulatorClient(const char* address);
 
 } // namespace gb::platform

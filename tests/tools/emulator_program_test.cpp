@@ -3,10 +3,10 @@
 // arrived.
 
 #include "child_process.h"
+#include "platform/device_port.h"
 #include "platform/event_loop.h"
 #include "quarnio/library.h"
 #include "quarnio/quarnio.h"
-#include "tools/card_emulator/client_port.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ protected:
         address_ = gb::test::freshEmulatorAddress();
         ASSERT_FALSE(address_.empty());
         logFile_ = gb::test::scratchFile("emulator.log");
-        client_ = makeEmulatorClient(address_);
+        client_ = gb::platform::makeEmulatorClient(address_.c_str());
         quarnio::unloadForTests();
         ASSERT_TRUE(quarnio::loadEntry(1));
         previous_ = gb::platform::setDevicePortBackend(client_.get());

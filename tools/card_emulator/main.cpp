@@ -2,9 +2,9 @@
 // Unix-domain socket (a named pipe on Windows). Prints the packet log, or a refreshing view of
 // the card's state on a terminal.
 
+#include "platform/emulator_transport.h"
 #include "tools/card_emulator/card.h"
 #include "tools/card_emulator/console.h"
-#include "tools/card_emulator/transport.h"
 #include "tools/card_emulator/view.h"
 
 #include <atomic>
@@ -24,6 +24,7 @@
 namespace {
 
 using namespace gb::emu;
+using namespace gb::platform::emulator;
 
 const char usage[] =
     "usage: quarn-emulator --device <0-7> [options]\n"

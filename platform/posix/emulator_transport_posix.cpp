@@ -1,4 +1,4 @@
-#include "tools/card_emulator/transport.h"
+#include "platform/emulator_transport.h"
 
 #include <cerrno>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-namespace gb::emu {
+namespace gb::platform::emulator {
 
 namespace {
 
@@ -160,4 +160,4 @@ void Connection::close() {
     closeFd(impl_->fd);
 }
 
-} // namespace gb::emu
+} // namespace gb::platform::emulator

@@ -1,25 +1,30 @@
-// The device port backend that reaches the emulator program: each open device object is one
-// connection to the endpoint of that object's name under the address QUARNIO_EMULATOR gives.
+// The device port's emulator client backend: each open device object is one connection to the
+// endpoint of that object's name under the address QUARNIO_EMULATOR gives, reached through the
+// emulator transport.
 
-#include "tools/card_emulator/client_port.h"
-#include "tools/card_emulator/transport.h"
+#include "platform/device_port.h"
+#include "platform/emulator_transport.h"
 
 #include <array>
 #include <cstring>
+#include <string>
 
-namespace gb::emu {
+namespace gb::platform {
 
 namespace {
 
-using gb::platform::DeviceHandle;
-using gb::platform::InvalidDeviceHandle;
+using emulator::Connection;
+using emulator::endpointName;
+using emulator::getU32;
+using emulator::MaxMessage;
+using emulator::putU32;
 
 constexpr DeviceHandle HandleBase = 0x5100;
 constexpr int MaxOpen = 16;
 
-class ClientPort : public gb::platform::DevicePortBackend {
+class ClientPort : public DevicePortBackend {
 public:
-    explicit ClientPort(const char* address) : address_(address) {}
+    explicit ClientPort(const char* address) : address_(address != nullptr ? address : "") {}
 
     DeviceHandle open(const char* name) override {
         if (name == nullptr) return InvalidDeviceHandle;
@@ -126,18 +131,14 @@ private:
 
 } // namespace
 
-std::unique_ptr<gb::platform::DevicePortBackend> makeEmulatorClient(const std::string& address) {
-    return std::make_unique<ClientPort>(address.c_str());
+std::unique_ptr<DevicePortBackend> makeEmulatorClient(const char* address) {
+    return std::make_unique<ClientPort>(address);
 }
-
-} // namespace gb::emu
-
-namespace gb::platform {
 
 DevicePortBackend* emulatorClientBackend(const char* address) {
     if (address == nullptr || address[0] == '\0') return nullptr;
     // Lives until the process ends: the library may still close devices from its unload path.
-    static DevicePortBackend* port = gb::emu::makeEmulatorClient(address).release();
+    static DevicePortBackend* port = makeEmulatorClient(address).release();
     return port;
 }
 

@@ -1,9 +1,9 @@
-#include "tools/card_emulator/transport.h"
+#include "platform/emulator_transport.h"
 
 #include <cstring>
 #include <windows.h>
 
-namespace gb::emu {
+namespace gb::platform::emulator {
 
 namespace {
 
@@ -204,4 +204,4 @@ void Connection::close() {
     closeHandle(impl_->pipe);
 }
 
-} // namespace gb::emu
+} // namespace gb::platform::emulator

@@ -1,8 +1,9 @@
 #pragma once
-// Message transport between the emulator program and the library's emulator client: a Unix-domain
-// SOCK_SEQPACKET socket natively, a message-mode named pipe on Windows. One endpoint per device
-// object name; the address (the value of QUARNIO_EMULATOR) is the socket folder, or the pipe
-// prefix on Windows. Backends: transport_posix.cpp, transport_win32.cpp (CMake picks one).
+// Message transport between the card emulator program (tools/card_emulator) and the device port's
+// emulator client backend: a Unix-domain SOCK_SEQPACKET socket natively, a message-mode named
+// pipe on Windows. One endpoint per device object name; the address (the value of
+// QUARNIO_EMULATOR) is the socket folder, or the pipe prefix on Windows. Backends:
+// posix/emulator_transport_posix.cpp, win32/emulator_transport_win32.cpp (CMake picks one).
 //
 // Requests and replies are single messages:
 //   'O' <object name>            -> [ok]
@@ -16,7 +17,7 @@
 #include <memory>
 #include <string>
 
-namespace gb::emu {
+namespace gb::platform::emulator {
 
 constexpr std::size_t MaxMessage = 512;
 
@@ -83,4 +84,4 @@ inline std::uint32_t getU32(const std::uint8_t* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-} // namespace gb::emu
+} // namespace gb::platform::emulator
