@@ -4,11 +4,9 @@
 
 #include "platform/emulator_transport.h"
 #include "tools/card_emulator/card.h"
-#include "tools/card_emulator/console.h"
 #include "tools/card_emulator/view.h"
+#include "tools/console/console.h"
 
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -56,11 +54,8 @@ const char usage[] =
 std::mutex commandLock;
 std::deque<std::string> commandLines;
 
-std::atomic<bool> stopRequested{false};
-
-void onSignal(int) {
-    stopRequested = true;
-}
+// Set by the "quit" command; Ctrl-C comes through the console's stop handler.
+bool quitRequested = false;
 
 bool parseHex(const std::string& text, std::vector<std::uint8_t>& bytes) {
     std::string compact;
@@ -141,7 +136,7 @@ std::string runCommand(Card& card, const std::string& line) {
         return "card state cleared";
     }
     if (verb == "quit") {
-        stopRequested = true;
+        quitRequested = true;
         return "";
     }
     return verb.empty() ? "" : "commands: event, input, fault, reset, quit";
@@ -320,10 +315,9 @@ int main(int argc, char** argv) {
         logFile = std::fopen(o.logFile.c_str(), "a");
         if (logFile == nullptr) return fail("cannot write log " + o.logFile);
     }
-    bool view = o.view == 1 || (o.view < 0 && outputIsTerminal());
-    if (view && !enableTerminalEscapes()) view = false;
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    bool view = o.view == 1 || (o.view < 0 && gb::tools::stdoutIsTerminal());
+    if (view && !gb::tools::enableAnsiEscapes()) view = false;
+    gb::tools::installStopHandler();
 
     std::string title = std::string(o.device == 0 ? "ISA" : "USB") + " card, device " +
                         std::to_string(o.device) + ", at " + name;
@@ -346,7 +340,7 @@ int main(int argc, char** argv) {
     bool connected = false;
     bool done = false;
     std::string lastAnswer;
-    while (!done && !stopRequested) {
+    while (!done && !quitRequested && !gb::tools::stopRequested()) {
         std::size_t length = 0;
         Endpoint::Event event = endpoint.wait(100, message, sizeof message, length);
         switch (event) {

@@ -9,8 +9,15 @@ void installStopHandler();
 bool stopRequested();
 
 // True when standard output is an interactive terminal that takes ANSI cursor sequences (on
-// Windows after switching virtual-terminal processing on).
+// Windows after switching virtual-terminal processing on). Natively TERM=dumb says it does not.
 bool stdoutIsAnsiTerminal();
+
+// The two halves of that check for a program that lets its user force a live view: whether
+// standard output is a terminal (a console on Windows), and switching the cursor sequences on
+// (virtual-terminal processing on Windows; natively nothing to do). enableAnsiEscapes is false
+// when the output cannot take them.
+bool stdoutIsTerminal();
+bool enableAnsiEscapes();
 
 // Sleeps up to `ms` milliseconds, waking early when a stop is requested.
 void sleepUnlessStopped(int ms);

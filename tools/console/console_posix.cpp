@@ -27,9 +27,17 @@ bool stopRequested() {
     return g_stop != 0;
 }
 
+bool stdoutIsTerminal() {
+    return isatty(STDOUT_FILENO) == 1;
+}
+
+bool enableAnsiEscapes() {
+    return true;
+}
+
 bool stdoutIsAnsiTerminal() {
     const char* term = std::getenv("TERM");
-    return isatty(STDOUT_FILENO) == 1 && term != nullptr && std::strcmp(term, "dumb") != 0;
+    return stdoutIsTerminal() && term != nullptr && std::strcmp(term, "dumb") != 0;
 }
 
 } // namespace gb::tools

@@ -27,11 +27,21 @@ bool stopRequested() {
     return g_stop;
 }
 
-bool stdoutIsAnsiTerminal() {
+bool stdoutIsTerminal() {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    return out != INVALID_HANDLE_VALUE && out != nullptr && GetConsoleMode(out, &mode) != 0;
+}
+
+bool enableAnsiEscapes() {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
     if (out == INVALID_HANDLE_VALUE || out == nullptr || !GetConsoleMode(out, &mode)) return false;
     return SetConsoleMode(out, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
+bool stdoutIsAnsiTerminal() {
+    return enableAnsiEscapes();
 }
 
 } // namespace gb::tools
