@@ -1,5 +1,7 @@
 #include "cockpit/element_catalog.h"
 
+#include "platform/ascii.h"
+
 #include <cstddef>
 
 namespace gb {
@@ -173,17 +175,6 @@ CatalogEntry ElementCatalog[kCatalogEntries] = {
 
 namespace {
 
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(const char* a, const char* b) {
-    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        if (lowerAscii(*a) != lowerAscii(*b)) return false;
-    }
-    return *a == *b;
-}
-
 bool isElement(int pos) {
     return pos >= 0 && pos < kCatalogElements;
 }
@@ -194,7 +185,7 @@ int findGroup(const char* name) {
     if (name == nullptr) return -1;
     for (int pos = 0; ElementCatalog[pos].elementName[0] != '\0'; ++pos) {
         const char* group = ElementCatalog[pos].groupName;
-        if (group[0] != '\0' && equalsIgnoringCase(group, name)) return pos;
+        if (group[0] != '\0' && ascii::equalIgnoringCase(group, name)) return pos;
     }
     return -1;
 }
@@ -204,7 +195,7 @@ int findElement(int groupPos, const char* key) {
         return -1;
     for (int pos = groupPos; ElementCatalog[pos].elementName[0] != '\0'; ++pos) {
         if (pos != groupPos && ElementCatalog[pos].groupName[0] != '\0') break;
-        if (equalsIgnoringCase(ElementCatalog[pos].elementName, key)) return pos;
+        if (ascii::equalIgnoringCase(ElementCatalog[pos].elementName, key)) return pos;
     }
     return -1;
 }

@@ -1,5 +1,7 @@
 #include "cockpit/text_utils.h"
 
+#include "platform/ascii.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -17,17 +19,6 @@ bool isSpace(char c) {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool inSet(const char* set, char c) {
@@ -203,11 +194,11 @@ std::uint32_t parseHex32(const char* text) {
         ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
-    if (p[0] == '0' && lower(p[1]) == 'x' && hexDigit(p[2]) >= 0) p += 2;
+    if (p[0] == '0' && ascii::toLower(p[1]) == 'x' && ascii::hexDigitValue(p[2]) >= 0) p += 2;
     std::uint64_t value = 0;
     bool overflow = false;
-    for (; hexDigit(*p) >= 0; ++p) {
-        value = value * 16 + static_cast<unsigned>(hexDigit(*p));
+    for (; ascii::hexDigitValue(*p) >= 0; ++p) {
+        value = value * 16 + static_cast<unsigned>(ascii::hexDigitValue(*p));
         if (value > 0xFFFFFFFFULL) {
             overflow = true;
             value = 0xFFFFFFFFULL;
@@ -273,7 +264,7 @@ double parseDecimalDouble(const char* text) {
 
 std::int32_t parseNumber(const char* token) {
     if (token == nullptr || token[0] == '\0') return 0;
-    const char kind = lower(token[1]);
+    const char kind = ascii::toLower(token[1]);
     if (kind == 'b') {
         std::uint32_t value = 0;
         for (const char* p = token + 2; *p != '\0'; ++p)

@@ -1,5 +1,6 @@
 #include "settings/profile_store.h"
 
+#include "platform/ascii.h"
 #include "platform/file_attributes.h"
 #include "platform/registry.h"
 #include "settings/ini_file_io.h"
@@ -57,7 +58,7 @@ bool ProfileStore::SetIniFile(const char* name) {
     const std::size_t length = std::strlen(name);
     if (length >= NameLimit) return false;
     std::memcpy(iniPath, name, length + 1);
-    if (length <= 4 || !profile_text::equalIgnoringCase(name + length - 4, ".in", 3))
+    if (length <= 4 || !ascii::equalIgnoringCase(name + length - 4, ".in", 3))
         std::strcat(iniPath, ".ini");
     const platform::FileAttributes attributes = platform::fileAttributes(iniPath);
     if (attributes.exists && attributes.readOnly) writable = 0;
@@ -143,8 +144,8 @@ bool ProfileStore::GetBool(const char* sectionName, const char* key, bool fallba
     char word[6];
     const int length = GetString(sectionName, key, word, 5, "");
     if (length != 0) {
-        if (length > 3 && profile_text::equalIgnoringCase(word, "true", 5)) return true;
-        if (length > 3 && profile_text::equalIgnoringCase(word, "false", 6)) return false;
+        if (length > 3 && ascii::equalIgnoringCase(word, "true", 5)) return true;
+        if (length > 3 && ascii::equalIgnoringCase(word, "false", 6)) return false;
         return profile_text::leadingInt32(word) != 0;
     }
     if (iniMode()) return fallback;
@@ -244,7 +245,7 @@ int ProfileStore::EnumKeys(int index, const char* sectionName, const char* patte
 namespace {
 
 bool sameChar(char a, char b, bool caseSensitive) {
-    return caseSensitive ? a == b : profile_text::lower(a) == profile_text::lower(b);
+    return caseSensitive ? a == b : ascii::toLower(a) == ascii::toLower(b);
 }
 
 // The whole name must be consumed. A "*" tries the rest of the pattern at every later position.

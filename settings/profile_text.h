@@ -1,23 +1,12 @@
 #pragma once
 // Small text conversions of the profile store, the same on every build (32-bit numbers throughout).
 
+#include "platform/ascii.h"
+
 #include <cstddef>
 #include <cstdint>
 
 namespace gb::profile_text {
-
-inline char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Compares at most `count` characters, ignoring ASCII case; stops after a common terminating zero.
-inline bool equalIgnoringCase(const char* a, const char* b, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-        if (a[i] == '\0') return true;
-    }
-    return true;
-}
 
 // The leading decimal number after white space, with an optional sign; 0 when there is none.
 // Saturates rather than wrapping far beyond 32 bits.
@@ -47,19 +36,12 @@ inline std::uint32_t leadingUint32(const char* text) {
     return static_cast<std::uint32_t>(value);
 }
 
-inline int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // Pairs of hex digits in either case, until the text, a non-digit or the capacity ends.
 inline int decodeHex(const char* text, std::uint8_t* out, int capacity) {
     int count = 0;
     for (; count < capacity; ++count, text += 2) {
-        const int high = hexValue(text[0]);
-        const int low = high < 0 ? -1 : hexValue(text[1]);
+        const int high = ascii::hexDigitValue(text[0]);
+        const int low = high < 0 ? -1 : ascii::hexDigitValue(text[1]);
         if (low < 0) break;
         out[count] = static_cast<std::uint8_t>(high * 16 + low);
     }

@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include "platform/ascii.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -53,11 +55,11 @@ struct Handle {
 Handle currentUserRoot;
 
 bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
+    return ascii::equalIgnoringCase(a, b);
 }
 
 bool nameBefore(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) < 0;
+    return ascii::compareIgnoringCase(a, b) < 0;
 }
 
 template <class T> T* findNamed(std::vector<T>& list, const std::string& name) {
@@ -110,18 +112,11 @@ std::string encode(const std::string& text) {
     return out;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 bool decodeHexPairs(const std::string& text, std::string& out) {
     if (text.size() % 2 != 0) return false;
     out.clear();
     for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int high = hexDigit(text[i]), low = hexDigit(text[i + 1]);
+        const int high = ascii::hexDigitValue(text[i]), low = ascii::hexDigitValue(text[i + 1]);
         if (high < 0 || low < 0) return false;
         out += static_cast<char>(high * 16 + low);
     }

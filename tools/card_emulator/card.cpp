@@ -1,5 +1,7 @@
 #include "tools/card_emulator/card.h"
 
+#include "platform/ascii.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,13 +18,6 @@ double nowMs() {
 
 bool startsWith(const char* text, const char* prefix) {
     return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 // Answer codes the library checks; the wrong-codes fault flips a bit that makes each one invalid.
@@ -181,8 +176,8 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
             if (compact.size() % 2 != 0) return fail("odd number of hex digits");
             if (compact.size() > 2 * PacketSize) return fail("more than 64 bytes");
             for (std::size_t i = 0; i < compact.size(); i += 2) {
-                int hi = hexDigit(compact[i]);
-                int lo = hexDigit(compact[i + 1]);
+                int hi = gb::ascii::hexDigitValue(compact[i]);
+                int lo = gb::ascii::hexDigitValue(compact[i + 1]);
                 if (hi < 0 || lo < 0) return fail("not a hex byte: " + compact.substr(i, 2));
                 answer.bytes[i / 2] = static_cast<std::uint8_t>(hi * 16 + lo);
             }

@@ -2,6 +2,7 @@
 
 #include "cockpit/element_catalog.h"
 #include "cockpit/element_table.h"
+#include "platform/ascii.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,16 +10,6 @@
 namespace gb::monitor {
 
 namespace {
-
-bool equalsIgnoreCase(const std::string& a, const char* b) {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i) {
-        const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] + 32) : a[i];
-        const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] + 32) : b[i];
-        if (x != y) return false;
-    }
-    return i == a.size() && b[i] == '\0';
-}
 
 std::string trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t");
@@ -85,7 +76,7 @@ bool selectElements(const std::vector<std::string>& names, std::vector<int>& pos
     }
     for (const std::string& raw : names) {
         const std::string name = trimmed(raw);
-        if (equalsIgnoreCase(name, "all")) {
+        if (ascii::equalIgnoringCase(name, "all")) {
             for (int pos = 0; ElementCatalog[pos].elementName[0] != '\0'; ++pos)
                 add(positions, pos);
             continue;

@@ -3,6 +3,7 @@
 #include "cockpit/element_catalog.h"
 #include "cockpit/element_table.h"
 #include "cockpit/shared_memory_source.h"
+#include "platform/ascii.h"
 
 #include <cerrno>
 #include <cmath>
@@ -25,10 +26,6 @@ constexpr std::uint32_t kSelectorNose = 1;
 constexpr std::uint32_t kSelectorRight = 2;
 constexpr std::uint32_t kSelectorHandle = 3;
 constexpr std::uint32_t kFirstSpeedSelector = 4;
-
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 ParseResult failure(ParseStatus status, std::string message) {
     ParseResult result;
@@ -80,9 +77,11 @@ enum class FlagWord {
 
 FlagWord parseFlagWord(std::string_view text) {
     text = trim(text);
-    if (equalsIgnoreCase(text, "on") || text == "1" || equalsIgnoreCase(text, "true"))
+    if (ascii::equalIgnoringCase(text, "on") || text == "1" ||
+        ascii::equalIgnoringCase(text, "true"))
         return FlagWord::On;
-    if (equalsIgnoreCase(text, "off") || text == "0" || equalsIgnoreCase(text, "false"))
+    if (ascii::equalIgnoringCase(text, "off") || text == "0" ||
+        ascii::equalIgnoringCase(text, "false"))
         return FlagWord::Off;
     return FlagWord::None;
 }
@@ -314,7 +313,7 @@ ParseResult parseRaw(std::string_view name, std::string_view value, std::int32_t
     const std::string_view typeName = trim(name.substr(colon + 1));
     const RawType* type = nullptr;
     for (const RawType& t : kRawTypes)
-        if (equalsIgnoreCase(typeName, t.name)) type = &t;
+        if (ascii::equalIgnoringCase(typeName, t.name)) type = &t;
     if (type == nullptr)
         return failure(ParseStatus::Syntax, "unknown type " + quoted(typeName) +
                                                 " (u8, u16, u32, i32, f32, set, clear)");
@@ -343,13 +342,6 @@ ParseResult parseRaw(std::string_view name, std::string_view value, std::int32_t
 }
 
 } // namespace
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
 
 std::string_view trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))

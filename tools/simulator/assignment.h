@@ -62,8 +62,6 @@ void applyAssignment(const Assignment& assignment, BlockImage& block, double fra
 float speedLightKias(std::uint32_t selector);
 constexpr float kKiasNoSpeedLight = 250.0f;
 
-// Case-insensitive ASCII comparison, also used for script keywords.
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
 std::string_view trim(std::string_view text);
 
 } // namespace gb::sim

@@ -1,5 +1,7 @@
 #include "tools/simulator/flight_script.h"
 
+#include "platform/ascii.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -41,7 +43,7 @@ FlightScript parseFlightScript(std::string_view text, std::int32_t layout) {
         const std::string_view timeText = line.substr(0, space);
         const std::string_view rest =
             space == std::string_view::npos ? std::string_view() : trim(line.substr(space));
-        if (timeText.size() < 2 || !equalsIgnoreCase(timeText.substr(0, 2), "t=")) {
+        if (timeText.size() < 2 || !ascii::equalIgnoringCase(timeText.substr(0, 2), "t=")) {
             script.errors.push_back(at(lineNumber, "expected t=<seconds> first, e.g. \"t=2.5 "
                                                    "Caution Lights/MasterCaution=on\""));
             continue;
@@ -67,7 +69,7 @@ FlightScript parseFlightScript(std::string_view text, std::int32_t layout) {
             script.errors.push_back(at(lineNumber, "nothing to do after the time"));
             continue;
         }
-        if (equalsIgnoreCase(rest, "end")) {
+        if (ascii::equalIgnoringCase(rest, "end")) {
             if (span) {
                 script.errors.push_back(at(lineNumber, "the end is a time, not a span"));
                 continue;

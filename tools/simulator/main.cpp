@@ -4,6 +4,7 @@
 
 #include "cockpit/element_catalog.h"
 #include "cockpit/element_table.h"
+#include "platform/ascii.h"
 #include "platform/shared_block.h"
 #include "tools/console/console.h"
 #include "tools/simulator/assignment.h"
@@ -160,7 +161,7 @@ bool runCommands(CommandInput& input, BlockImage& image, bool quiet) {
     while (input.take(line)) {
         const std::string_view text = trim(line);
         if (text.empty() || text.front() == '#') continue;
-        if (equalsIgnoreCase(text, "quit")) return false;
+        if (gb::ascii::equalIgnoringCase(text, "quit")) return false;
         ParseResult parsed = parseAssignment(text, image.layout, false);
         if (parsed.status != ParseStatus::Ok) {
             std::fprintf(stderr, "falcon-sim: %s\n", parsed.message.c_str());
