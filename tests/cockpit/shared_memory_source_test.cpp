@@ -4,6 +4,7 @@
 #include "platform/message_box.h"
 #include "platform/runtime.h"
 #include "platform/shared_block.h"
+#include "support/published_block.h"
 #include "support/scripted_message_boxes.h"
 
 #include <cmath>
@@ -26,33 +27,7 @@ constexpr const char* kNotRunning = "Make sure, that Falcon iBeta/eRazor 1.10 is
 constexpr const char* kCannotMap = "Can't connect pointer to Falcon Memoryarea!";
 
 // The simulator's side: the real named block, written through the creator's view.
-class SimulatorBlock {
-public:
-    explicit SimulatorBlock(std::size_t bytes) : bytes_(bytes) {
-        handle_ = platform::createSharedBlock(kSharedBlockName, bytes, &view_);
-    }
-    ~SimulatorBlock() {
-        if (handle_ != nullptr) platform::destroySharedBlock(handle_, view_, bytes_);
-    }
-    SimulatorBlock(const SimulatorBlock&) = delete;
-    SimulatorBlock& operator=(const SimulatorBlock&) = delete;
-
-    bool ok() const { return handle_ != nullptr; }
-    void fill(std::uint8_t byte) { std::memset(view_, byte, bytes_); }
-    void setWord(std::uint32_t offset, std::uint32_t word) { put(offset, &word, sizeof word); }
-    void setInt(std::uint32_t offset, std::int32_t value) { put(offset, &value, sizeof value); }
-    void setFloat(std::uint32_t offset, float value) { put(offset, &value, sizeof value); }
-
-private:
-    void put(std::uint32_t offset, const void* value, std::size_t size) {
-        ASSERT_LE(offset + size, bytes_);
-        std::memcpy(static_cast<std::uint8_t*>(view_) + offset, value, size);
-    }
-
-    std::size_t bytes_;
-    void* view_ = nullptr;
-    platform::SharedBlockHandle handle_ = nullptr;
-};
+using SimulatorBlock = test::PublishedBlock;
 
 // Every test answers the message boxes itself: under Wine a real box would wait for a user.
 class SharedMemorySourceTest : public ::testing::Test {

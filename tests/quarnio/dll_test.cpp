@@ -1,6 +1,9 @@
 // QUARNIO.DLL as a user program sees it: loaded by name, entry points resolved by name, the poll
 // timer created by DllMain and dispatched by the program's own message loop.
 
+#include "support/child_process.h"
+#include "support/temp_folder.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -111,44 +115,25 @@ TEST_F(QuarnioDll, PollTimerTicksWhileTheProgramsLoopRuns) {
     EXPECT_EQ(otherTimerTicks(200), 0);
 }
 
-namespace {
-
-// Starts the emulator program for one card; it ends when the library closes the device.
-PROCESS_INFORMATION startEmulator(const char* address, const char* logFile) {
-    char command[512];
-    std::snprintf(command, sizeof command,
-                  "quarn-emulator.exe --device 1 --address %s --plain --once --seconds 30 "
-                  "--log %s",
-                  address, logFile);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        process.hProcess = nullptr;
-    }
-    return process;
-}
-
-} // namespace
-
 // The Windows library reaches the emulator program over its named pipe when QUARNIO_EMULATOR
 // names it, and its timer sends the queued batch.
 TEST(QuarnioDllEmulator, BatchReachesTheEmulatorProgram) {
-    char address[64];
-    std::snprintf(address, sizeof address, "quarnio-dll-test-%lu", GetCurrentProcessId());
-    const char* logFile = "quarnio_dll_emulator.log";
-    DeleteFileA(logFile);
-    PROCESS_INFORMATION emulator = startEmulator(address, logFile);
-    ASSERT_NE(emulator.hProcess, nullptr) << "quarn-emulator.exe did not start";
-    char pipe[128];
-    std::snprintf(pipe, sizeof pipe, "\\\\.\\pipe\\%s\\QUARNUSBDevice0", address);
-    for (int i = 0; i < 100 && !WaitNamedPipeA(pipe, 50); ++i)
+    gb::test::TempFolder scratch;
+    const std::string address = gb::test::uniqueName("quarnio-dll-test");
+    const std::string logFile = scratch.file("emulator.log");
+    // The emulator ends when the library closes the device.
+    gb::test::ChildProcess emulator;
+    ASSERT_TRUE(emulator.start(gb::test::hostPath(QUARN_EMULATOR_PROGRAM),
+                               {"--device", "1", "--address", address, "--plain", "--once",
+                                "--seconds", "30", "--log", logFile},
+                               gb::test::ChildOutput::Shared))
+        << "quarn-emulator.exe did not start";
+    const std::string pipe = "\\\\.\\pipe\\" + address + "\\QUARNUSBDevice0";
+    for (int i = 0; i < 100 && !WaitNamedPipeA(pipe.c_str(), 50); ++i)
         Sleep(50);
 
-    char variable[96];
-    std::snprintf(variable, sizeof variable, "QUARNIO_EMULATOR=%s", address);
-    _putenv(variable);
+    const std::string variable = "QUARNIO_EMULATOR=" + address;
+    _putenv(variable.c_str());
     HMODULE module = LoadLibraryA("QUARNIO.DLL");
     ASSERT_NE(module, nullptr);
     auto open = entry<IntFn>(module, "_OpenDevice");
@@ -165,14 +150,10 @@ TEST(QuarnioDllEmulator, BatchReachesTheEmulatorProgram) {
     }
     FreeLibrary(module);
     _putenv("QUARNIO_EMULATOR=");
-    if (WaitForSingleObject(emulator.hProcess, 5000) != WAIT_OBJECT_0) {
-        TerminateProcess(emulator.hProcess, 1);
-    }
-    CloseHandle(emulator.hProcess);
-    CloseHandle(emulator.hThread);
+    if (emulator.wait(5000) == -1) emulator.kill();
 
     char text[65536] = {};
-    FILE* log = std::fopen(logFile, "rb");
+    FILE* log = std::fopen(logFile.c_str(), "rb");
     ASSERT_NE(log, nullptr);
     std::fread(text, 1, sizeof text - 1, log);
     std::fclose(log);

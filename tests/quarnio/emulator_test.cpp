@@ -3,6 +3,7 @@
 
 #include "quarnio/library.h"
 #include "quarnio/quarnio.h"
+#include "support/quarnio_session.h"
 #include "tools/card_emulator/emulated_port.h"
 
 #include <gtest/gtest.h>
@@ -14,30 +15,19 @@ namespace {
 class QuarnioEmulatorTest : public ::testing::Test {
 protected:
     gb::emu::ScopedEmulatedPort port;
+    gb::test::QuarnioSession session{*port};
 
-    void SetUp() override {
-        simulated_ = gb::platform::useSimulatedClock(true);
-        quarnio::unloadForTests();
-        ASSERT_TRUE(quarnio::loadEntry(1));
-    }
-    void TearDown() override {
-        _CloseAllHandles(0);
-        quarnio::loadEntry(0);
-        quarnio::unloadForTests();
-        gb::platform::useSimulatedClock(false);
-    }
+    void SetUp() override { ASSERT_TRUE(session.loaded()); }
 
     // Polls until the card has taken the queued output (at most a few polls).
     void pollTwice(int slot) {
-        if (simulated_) {
+        if (session.simulatedClock()) {
             gb::platform::runMessageLoopFor(60);
         } else {
             _GetData(slot);
             _GetData(slot);
         }
     }
-
-    bool simulated_ = false;
 };
 
 bool loggedWrite(const gb::emu::PacketLog& log, int device, std::initializer_list<int> prefix) {

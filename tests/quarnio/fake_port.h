@@ -5,12 +5,13 @@
 // served; otherwise the read fails, as with a card that does not answer.
 //
 // QuarnioTest loads the library afresh for each test on the simulated clock, with a FakePort
-// installed.
+// installed (a QuarnioSession from tests/support).
 
 #include "platform/device_port.h"
 #include "platform/event_loop.h"
 #include "quarnio/library.h"
 #include "quarnio/quarnio.h"
+#include "support/quarnio_session.h"
 
 #include <gtest/gtest.h>
 
@@ -143,19 +144,10 @@ private:
 class QuarnioTest : public ::testing::Test {
 protected:
     FakePort port;
+    // Devices a test leaves open stay as they are: the port only records what was sent.
+    QuarnioSession session{port, QuarnioSessionOptions{true, false}};
 
-    void SetUp() override {
-        gb::platform::useSimulatedClock(true);
-        previous_ = gb::platform::setDevicePortBackend(&port);
-        quarnio::unloadForTests();
-        ASSERT_TRUE(quarnio::loadEntry(1));
-    }
-    void TearDown() override {
-        quarnio::loadEntry(0);
-        quarnio::unloadForTests();
-        gb::platform::setDevicePortBackend(previous_);
-        gb::platform::useSimulatedClock(false);
-    }
+    void SetUp() override { ASSERT_TRUE(session.loaded()); }
 
     // Opens a device with an accepting card and forgets the start-up packets.
     int openCard(int device) {
@@ -174,9 +166,6 @@ protected:
     void answerPoll(int device, int status) { port.answer(device, bytes({status})); }
 
     std::uint32_t& busy(int device) { return quarnio::lib.devices[device].busy; }
-
-private:
-    gb::platform::DevicePortBackend* previous_ = nullptr;
 };
 
 } // namespace gb::test

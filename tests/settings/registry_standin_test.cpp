@@ -4,13 +4,12 @@
 #include "registry_sandbox.h"
 #include "settings/profile_store.h"
 #include "settings_files.h"
+#include "support/child_process.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using gb::ProfileStore;
@@ -41,33 +40,36 @@ protected:
 };
 
 TEST_F(RegistryStandIn, KilledWriterLeavesAWholeTree) {
-    int rounds = 0;
-    for (int round = 0; round < 12; ++round) {
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            ProfileStore writer("Software\\Veltrona", "Glowbridge", nullptr);
-            for (int n = 1;; ++n) {
-                writer.SetString("Crash", "Value", valueFor(n).c_str());
-                writer.SetInt("Crash", "Count", n);
+    // Kills at growing moments until twelve of them left a value to check; a run that checks
+    // nothing must fail rather than pass.
+    constexpr int kWanted = 12;
+    int checked = 0;
+    for (int round = 0; round < 5 * kWanted && checked < kWanted; ++round) {
+        ChildProcess writer;
+        ASSERT_TRUE(writer.startCopy([] {
+            ProfileStore store("Software\\Veltrona", "Glowbridge", nullptr);
+            // Going on from the last count keeps "Count is Value's number or one less" true
+            // across writers, however early a kill comes.
+            for (int n = store.GetInt("Crash", "Count", 0) + 1;; ++n) {
+                store.SetString("Crash", "Value", valueFor(n).c_str());
+                store.SetInt("Crash", "Count", n);
             }
-        }
-        usleep(static_cast<useconds_t>(8000 + round * 4000));
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
+        }));
+        usleep(static_cast<useconds_t>(8000 + (round % kWanted) * 4000));
+        writer.kill();
 
         // The first write creates the file with the key alone; from then on the file must load.
         if (!fileExists(storeFile())) continue;
         const std::string value = store.GetString("Crash", "Value", "");
-        if (store.lastError == ProfileStore::KeyNotFound && rounds == 0) continue;
+        if (store.lastError == ProfileStore::KeyNotFound && checked == 0) continue;
         ASSERT_EQ(store.lastError, ProfileStore::Ok) << "round " << round;
-        ++rounds;
+        ++checked;
         const int n = std::atoi(value.c_str() + value.find('#') + 1);
         EXPECT_EQ(value, valueFor(n)) << "round " << round;
         const int count = store.GetInt("Crash", "Count", 0);
         EXPECT_TRUE(count == n || count == n - 1) << count << " after value " << n;
     }
-    std::printf("%d of 12 kills left a value to check\n", rounds);
+    EXPECT_EQ(checked, kWanted) << "kills that left a value to check";
     EXPECT_TRUE(store.SetInt("Crash", "Count", 1));
     EXPECT_FALSE(fileExists(storeFile() + ".new"));
 }
@@ -93,19 +95,16 @@ TEST_F(RegistryStandIn, LeftoverTemporaryFileIsIgnored) {
 }
 
 TEST_F(RegistryStandIn, WritersInTwoProcessesLoseNothing) {
-    pid_t children[2];
+    ChildProcess writers[2];
     for (int c = 0; c < 2; ++c) {
-        children[c] = fork();
-        ASSERT_GE(children[c], 0);
-        if (children[c] == 0) {
+        ASSERT_TRUE(writers[c].startCopy([c] {
             ProfileStore writer("Software\\Veltrona", "Glowbridge", nullptr);
             for (int n = 0; n < 15; ++n)
                 writer.SetInt("Parallel", keyName(c, n).c_str(), n);
-            _exit(0);
-        }
+        }));
     }
-    for (pid_t child : children)
-        waitpid(child, nullptr, 0);
+    for (ChildProcess& writer : writers)
+        EXPECT_EQ(writer.wait(60000), 0);
     for (int c = 0; c < 2; ++c)
         for (int n = 0; n < 15; ++n)
             EXPECT_EQ(store.GetInt("Parallel", keyName(c, n).c_str(), -1), n);

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
-#include <random>
 #include <set>
 #include <string>
 
@@ -24,8 +23,7 @@ class RegistryStore : public ::testing::Test {
 protected:
     void SetUp() override {
         useRegistryFolder(folder.path());
-        std::random_device random;
-        base = "Software\\GlowbridgeTest" + std::to_string(random()) + std::to_string(random());
+        base = "Software\\" + uniqueName("GlowbridgeTest");
         appPath = base + "\\Glowbridge";
         store = std::make_unique<ProfileStore>(base.c_str(), "Glowbridge", "Settings");
     }

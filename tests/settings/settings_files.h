@@ -1,13 +1,14 @@
 #pragma once
-// File helpers for the profile store's tests: a fresh folder per test, whole-file reads and
-// writes in binary, and golden text converted to the line ends the C runtime's text mode writes.
+// File helpers for the profile store's tests: whole-file reads and writes in binary, and golden
+// text converted to the line ends the C runtime's text mode writes. A fresh folder per test is
+// TempFolder from tests/support.
 
+#include "support/temp_folder.h"
 #include "support/test_data.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -34,19 +35,16 @@ inline bool fileExists(const std::string& path) {
 // What "\n" becomes in a file written in text mode: CR LF on Windows, LF elsewhere.
 inline const std::string& textLineEnd() {
     static const std::string lineEnd = [] {
-        // A name of its own: test programs run in parallel, and a probe truncated by another
+        // A folder of its own: test programs run in parallel, and a probe truncated by another
         // process would read as "no line end at all".
-        std::random_device random;
-        const auto probe = std::filesystem::temp_directory_path() /
-                           ("gb-line-end-" + std::to_string(random()) + std::to_string(random()));
-        std::FILE* file = std::fopen(probe.string().c_str(), "wt");
+        const TempFolder folder("gb-line-end");
+        const std::string probe = folder.file("probe.txt");
+        std::FILE* file = std::fopen(probe.c_str(), "wt");
         if (file != nullptr) {
             std::fputs("\n", file);
             std::fclose(file);
         }
-        std::string bytes = readBytes(probe.string());
-        std::filesystem::remove(probe);
-        return bytes;
+        return readBytes(probe);
     }();
     return lineEnd;
 }
@@ -66,30 +64,5 @@ inline std::string asWritten(const std::string& text) {
 inline std::string golden(const std::string& name) {
     return asWritten(readBytes(dataPath("settings/" + name)));
 }
-
-// A folder of its own for one test, removed with everything in it afterwards.
-class TempFolder {
-public:
-    TempFolder() {
-        std::random_device random;
-        path_ = (std::filesystem::temp_directory_path() /
-                 ("gb-settings-" + std::to_string(random()) + std::to_string(random())))
-                    .string();
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code error;
-        std::filesystem::remove_all(path_, error);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::string file(const std::string& name) const {
-        return (std::filesystem::path(path_) / name).string();
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 } // namespace gb::test

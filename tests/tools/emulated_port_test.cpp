@@ -4,6 +4,7 @@
 #include "platform/event_loop.h"
 #include "quarnio/library.h"
 #include "quarnio/quarnio.h"
+#include "support/quarnio_session.h"
 #include "tools/card_emulator/emulated_port.h"
 
 #include <gtest/gtest.h>
@@ -16,20 +17,7 @@ namespace {
 
 class LibraryOnEmulator : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // Natively the waits of the ISA exchanges then cost no time; Windows has no such clock.
-        gb::platform::useSimulatedClock(true);
-        quarnio::unloadForTests();
-        ASSERT_TRUE(quarnio::loadEntry(1));
-        previous_ = gb::platform::setDevicePortBackend(port_.get());
-    }
-    void TearDown() override {
-        _CloseAllHandles(0);
-        quarnio::loadEntry(0);
-        quarnio::unloadForTests();
-        gb::platform::setDevicePortBackend(previous_);
-        gb::platform::useSimulatedClock(false);
-    }
+    void SetUp() override { ASSERT_TRUE(session_.loaded()); }
 
     // The written packets of a device whose first bytes are `head`.
     int countWrites(int device, std::initializer_list<std::uint8_t> head) {
@@ -44,7 +32,8 @@ protected:
     }
 
     std::unique_ptr<EmulatedPort> port_ = std::make_unique<EmulatedPort>();
-    gb::platform::DevicePortBackend* previous_ = nullptr;
+    // Natively the waits of the ISA exchanges cost no time; Windows has no simulated clock.
+    gb::test::QuarnioSession session_{*port_};
 };
 
 TEST_F(LibraryOnEmulator, IsaBatchAfterPreRead) {

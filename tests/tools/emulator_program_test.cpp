@@ -2,60 +2,54 @@
 // client over a socket (a named pipe on Windows), and the program's packet log shows what
 // arrived.
 
-#include "child_process.h"
 #include "platform/device_port.h"
 #include "platform/event_loop.h"
 #include "quarnio/library.h"
 #include "quarnio/quarnio.h"
+#include "support/child_process.h"
+#include "support/quarnio_session.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <sstream>
 
 namespace gb::emu {
 namespace {
 
+using gb::test::ChildOutput;
 using gb::test::ChildProcess;
 
 class EmulatorProgram : public ::testing::Test {
 protected:
     void SetUp() override {
-        address_ = gb::test::freshEmulatorAddress();
-        ASSERT_FALSE(address_.empty());
-        logFile_ = gb::test::scratchFile("emulator.log");
+        ASSERT_FALSE(scratch_.path().empty());
+        address_ = gb::test::emulatorAddress(scratch_);
+        logFile_ = scratch_.file("emulator.log");
         client_ = gb::platform::makeEmulatorClient(address_.c_str());
-        quarnio::unloadForTests();
-        ASSERT_TRUE(quarnio::loadEntry(1));
-        previous_ = gb::platform::setDevicePortBackend(client_.get());
+        // The program runs on the real clock, so the library does too.
+        session_.emplace(*client_, gb::test::QuarnioSessionOptions{false, true});
+        ASSERT_TRUE(session_->loaded());
     }
     void TearDown() override {
-        _CloseAllHandles(0);
-        quarnio::loadEntry(0);
-        quarnio::unloadForTests();
-        gb::platform::setDevicePortBackend(previous_);
-        if (child_.id != -1) gb::test::killProcess(child_);
-        gb::test::removeScratch(logFile_);
-        for (const std::string& f : scratch_)
-            gb::test::removeScratch(f);
-        gb::test::removeEmulatorAddress(address_);
+        session_.reset();
+        child_.kill();
     }
 
     // Starts the program for one device; it ends when the library closes the device.
     void start(int device, std::vector<std::string> extra) {
-        std::vector<std::string> argv = {QUARN_EMULATOR_PROGRAM,
-                                         "--device",
-                                         std::to_string(device),
-                                         "--address",
-                                         address_,
-                                         "--plain",
-                                         "--once",
-                                         "--seconds",
-                                         "60",
-                                         "--log",
-                                         logFile_};
-        argv.insert(argv.end(), extra.begin(), extra.end());
-        ASSERT_TRUE(gb::test::startProcess(argv, child_));
+        std::vector<std::string> args = {"--device",  std::to_string(device),
+                                         "--address", address_,
+                                         "--plain",   "--once",
+                                         "--seconds", "60",
+                                         "--log",     logFile_};
+        args.insert(args.end(), extra.begin(), extra.end());
+        // Its packet lines go to the test's output; the test reads the log file.
+        ASSERT_TRUE(
+            child_.start(gb::test::hostPath(QUARN_EMULATOR_PROGRAM), args, ChildOutput::Shared));
     }
 
     // Opens the device once the program listens (it takes a moment to start).
@@ -77,17 +71,15 @@ protected:
 
     // The program's exit after the device was closed, and its full log.
     std::string finish() {
-        int exitCode = -1;
-        EXPECT_TRUE(gb::test::waitProcess(child_, 20000, exitCode));
-        EXPECT_EQ(exitCode, 0);
+        EXPECT_EQ(child_.wait(20000), 0);
         return log();
     }
 
+    gb::test::TempFolder scratch_{"gb-emulator"};
     std::string address_;
     std::string logFile_;
-    std::vector<std::string> scratch_;
     std::unique_ptr<gb::platform::DevicePortBackend> client_;
-    gb::platform::DevicePortBackend* previous_ = nullptr;
+    std::optional<gb::test::QuarnioSession> session_;
     ChildProcess child_;
 };
 
@@ -134,8 +126,7 @@ TEST_F(EmulatorProgram, SlowIsaCardWithEventsAndInputs) {
 }
 
 TEST_F(EmulatorProgram, ScriptedAnswersAndASecondOpenRefused) {
-    std::string script = gb::test::scratchFile("answers.txt");
-    scratch_.push_back(script);
+    std::string script = scratch_.file("answers.txt");
     {
         std::ofstream out(script);
         out << "dev 3\n08 04 5A\n01 00 00\n20 09 FF\n";

@@ -6,7 +6,7 @@
 #include "cockpit/shared_memory_source.h"
 #include "platform/runtime.h"
 #include "platform/shared_block.h"
-#include "support/captured_process.h"
+#include "support/child_process.h"
 #include "support/scripted_message_boxes.h"
 
 #include <cstdlib>
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-using gb::test::CapturedProcess;
+using gb::test::ChildProcess;
 using gb::test::hostPath;
 
 namespace {
@@ -54,7 +54,7 @@ bool parseMachineOutput(const std::vector<std::string>& lines, int& layout,
 
 // Runs the monitor once in its machine form; its exit code, and its lines in `lines`.
 int runMonitor(const std::vector<std::string>& args, std::vector<std::string>& lines) {
-    CapturedProcess monitor;
+    ChildProcess monitor;
     if (!monitor.start(hostPath(GB_MONITOR_EXE), args)) return -2;
     for (std::string line; monitor.readLine(line, kTimeoutMs);)
         lines.push_back(line);
@@ -91,7 +91,7 @@ TEST_P(SimulatorAndMonitor, AgreeOnWhatTheBlockHolds) {
     if (gb::platform::runningUnderWine() && layout != 200)
         GTEST_SKIP() << "under Wine every small block reads as layout 200";
 
-    CapturedProcess simulator;
+    ChildProcess simulator;
     std::vector<std::string> args = {"--layout", std::to_string(layout), "--commands"};
     for (const std::string& a : assignmentsFor(layout))
         args.push_back(a);
@@ -196,7 +196,7 @@ TEST(SimulatorAndMonitor, MonitorWithoutSimulatorSaysSoAndFails) {
 }
 
 TEST(SimulatorAndMonitor, CommandsApplyLiveAndTheEndOfInputEndsCleanly) {
-    CapturedProcess simulator;
+    ChildProcess simulator;
     ASSERT_TRUE(simulator.start(hostPath(GB_SIMULATOR_EXE), {"--commands", "--layout", "200"}));
     std::string line;
     ASSERT_TRUE(simulator.readUntil("falcon-sim: holding", line, kTimeoutMs));
@@ -216,7 +216,7 @@ TEST(SimulatorAndMonitor, CommandsApplyLiveAndTheEndOfInputEndsCleanly) {
 }
 
 TEST(SimulatorAndMonitor, BadInputIsRefusedBeforeAnythingIsPublished) {
-    CapturedProcess simulator;
+    ChildProcess simulator;
     ASSERT_TRUE(simulator.start(hostPath(GB_SIMULATOR_EXE), {"Caution Lights/NoSuchLight=on"}));
     std::string line;
     EXPECT_FALSE(simulator.readUntil("falcon-sim: holding", line, kTimeoutMs));

@@ -5,6 +5,7 @@
 #include "cockpit/shared_memory_source.h"
 #include "platform/runtime.h"
 #include "platform/shared_block.h"
+#include "support/published_block.h"
 #include "support/scripted_message_boxes.h"
 #include "tools/simulator/assignment.h"
 #include "tools/simulator/flight_script.h"
@@ -21,18 +22,13 @@ namespace {
 // A simulator block of one layout, published under the real name, with the reader attached.
 class PublishedBlock {
 public:
-    explicit PublishedBlock(std::int32_t layout) {
+    explicit PublishedBlock(std::int32_t layout) : published(blockSizeOf(layout)) {
         image.layout = layout;
-        image.size = blockSizeOf(layout);
-        void* view = nullptr;
-        handle_ = platform::createSharedBlock(kSharedBlockName, image.size, &view);
-        image.bytes = static_cast<std::uint8_t*>(view);
-        attached = handle_ != nullptr && source.attach();
+        image.size = published.size();
+        image.bytes = published.bytes();
+        attached = published.ok() && source.attach();
     }
-    ~PublishedBlock() {
-        source.detach();
-        platform::destroySharedBlock(handle_, image.bytes, image.size);
-    }
+    ~PublishedBlock() { source.detach(); }
     PublishedBlock(const PublishedBlock&) = delete;
     PublishedBlock& operator=(const PublishedBlock&) = delete;
 
@@ -49,13 +45,11 @@ public:
         return true;
     }
 
+    test::PublishedBlock published; // first: made before and removed after everything else
     test::ScriptedMessageBoxes boxes;
     BlockImage image;
     SharedMemorySource source;
     bool attached = false;
-
-private:
-    platform::SharedBlockHandle handle_ = nullptr;
 };
 
 // Layouts a reader can tell apart here: Wine rounds small blocks up to a page, so there every

@@ -1,4 +1,4 @@
-#include "support/captured_process.h"
+#include "support/child_process.h"
 
 #include <windows.h>
 
@@ -29,24 +29,27 @@ HANDLE handleOf(long long value) {
 
 } // namespace
 
-CapturedProcess::~CapturedProcess() {
+ChildProcess::~ChildProcess() {
     closeInput();
     kill();
     if (output_ != -1) CloseHandle(handleOf(output_));
     if (process_ != 0) CloseHandle(handleOf(process_));
 }
 
-bool CapturedProcess::start(const std::string& program, const std::vector<std::string>& args) {
+bool ChildProcess::start(const std::string& program, const std::vector<std::string>& args,
+                         ChildOutput output) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    if (output == ChildOutput::Captured) {
+        if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    }
     HANDLE inputRead = nullptr;
     HANDLE inputWrite = nullptr;
     if (!CreatePipe(&inputRead, &inputWrite, &inherit, 0)) {
-        CloseHandle(readEnd);
-        CloseHandle(writeEnd);
+        if (readEnd != nullptr) CloseHandle(readEnd);
+        if (writeEnd != nullptr) CloseHandle(writeEnd);
         return false;
     }
     SetHandleInformation(inputWrite, HANDLE_FLAG_INHERIT, 0);
@@ -60,17 +63,17 @@ bool CapturedProcess::start(const std::string& program, const std::vector<std::s
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = inputRead;
-    startup.hStdOutput = writeEnd;
+    startup.hStdOutput = writeEnd != nullptr ? writeEnd : GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info{};
     // Its own process group, so that a Ctrl-Break (where there is a console) reaches the child
     // and not the test.
     const BOOL ok = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                    CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &info);
-    CloseHandle(writeEnd);
+    if (writeEnd != nullptr) CloseHandle(writeEnd);
     CloseHandle(inputRead);
     if (!ok) {
-        CloseHandle(readEnd);
+        if (readEnd != nullptr) CloseHandle(readEnd);
         CloseHandle(inputWrite);
         return false;
     }
@@ -78,11 +81,15 @@ bool CapturedProcess::start(const std::string& program, const std::vector<std::s
     CloseHandle(info.hThread);
     process_ = reinterpret_cast<INT_PTR>(info.hProcess);
     processId_ = info.dwProcessId;
-    output_ = reinterpret_cast<INT_PTR>(readEnd);
+    if (readEnd != nullptr) output_ = reinterpret_cast<INT_PTR>(readEnd);
     return true;
 }
 
-bool CapturedProcess::readMore(int timeoutMs) {
+bool ChildProcess::startCopy(const std::function<void()>&) {
+    return false; // Windows cannot copy a running process
+}
+
+bool ChildProcess::readMore(int timeoutMs) {
     if (ended_ || output_ == -1) return false;
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
     for (;;) {
@@ -107,7 +114,7 @@ bool CapturedProcess::readMore(int timeoutMs) {
     }
 }
 
-bool CapturedProcess::writeLine(const std::string& line) {
+bool ChildProcess::writeLine(const std::string& line) {
     if (input_ == -1) return false;
     const std::string text = line + "\n";
     DWORD written = 0;
@@ -116,21 +123,26 @@ bool CapturedProcess::writeLine(const std::string& line) {
            written == text.size();
 }
 
-void CapturedProcess::closeInput() {
+void ChildProcess::closeInput() {
     if (input_ != -1) CloseHandle(handleOf(input_));
     input_ = -1;
 }
 
-bool CapturedProcess::interrupt() {
+bool ChildProcess::interrupt() {
     return process_ != 0 && !exited_ &&
            GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(processId_)) != 0;
 }
 
-int CapturedProcess::wait(int timeoutMs) {
+int ChildProcess::wait(int timeoutMs) {
     if (exited_) return exitCode_;
     if (process_ == 0) return -1;
-    if (WaitForSingleObject(handleOf(process_), static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
-        return -1;
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    for (;;) {
+        const bool drain = !ended_ && output_ != -1;
+        if (WaitForSingleObject(handleOf(process_), drain ? 0 : 10) == WAIT_OBJECT_0) break;
+        if (GetTickCount64() >= deadline) return -1;
+        if (drain) readMore(10);
+    }
     DWORD code = 0;
     GetExitCodeProcess(handleOf(process_), &code);
     exited_ = true;
@@ -138,10 +150,14 @@ int CapturedProcess::wait(int timeoutMs) {
     return exitCode_;
 }
 
-void CapturedProcess::kill() {
+void ChildProcess::kill() {
     if (process_ == 0 || exited_) return;
     TerminateProcess(handleOf(process_), 137);
     wait(5000);
+}
+
+std::string emulatorAddress(const TempFolder&) {
+    return uniqueName("gb-emulator");
 }
 
 std::string hostPath(const std::string& path) {

@@ -1,4 +1,4 @@
-#include "support/captured_process.h"
+#include "support/child_process.h"
 
 #include <cerrno>
 #include <chrono>
@@ -13,29 +13,38 @@ extern char** environ;
 
 namespace gb::test {
 
-CapturedProcess::~CapturedProcess() {
+namespace {
+
+void closeIfOpen(int fd) {
+    if (fd >= 0) close(fd);
+}
+
+} // namespace
+
+ChildProcess::~ChildProcess() {
     closeInput();
     kill();
     if (output_ >= 0) close(static_cast<int>(output_));
 }
 
-bool CapturedProcess::start(const std::string& program, const std::vector<std::string>& args) {
+bool ChildProcess::start(const std::string& program, const std::vector<std::string>& args,
+                         ChildOutput output) {
     // A child that ends early must not take the test down with SIGPIPE on the next write.
     std::signal(SIGPIPE, SIG_IGN);
-    int fds[2];
+    int fds[2] = {-1, -1};
     int in[2];
-    if (pipe(fds) != 0) return false;
+    if (output == ChildOutput::Captured && pipe(fds) != 0) return false;
     if (pipe(in) != 0) {
-        close(fds[0]);
-        close(fds[1]);
+        closeIfOpen(fds[0]);
+        closeIfOpen(fds[1]);
         return false;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    if (fds[1] >= 0) posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     for (int fd : {fds[0], fds[1], in[0], in[1]})
-        posix_spawn_file_actions_addclose(&actions, fd);
+        if (fd >= 0) posix_spawn_file_actions_addclose(&actions, fd);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args)
@@ -44,10 +53,10 @@ bool CapturedProcess::start(const std::string& program, const std::vector<std::s
     pid_t pid = 0;
     const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
+    closeIfOpen(fds[1]);
     close(in[0]);
     if (rc != 0) {
-        close(fds[0]);
+        closeIfOpen(fds[0]);
         close(in[1]);
         return false;
     }
@@ -57,7 +66,18 @@ bool CapturedProcess::start(const std::string& program, const std::vector<std::s
     return true;
 }
 
-bool CapturedProcess::readMore(int timeoutMs) {
+bool ChildProcess::startCopy(const std::function<void()>& body) {
+    const pid_t pid = fork();
+    if (pid < 0) return false;
+    if (pid == 0) {
+        body();
+        _exit(0);
+    }
+    process_ = pid;
+    return true;
+}
+
+bool ChildProcess::readMore(int timeoutMs) {
     if (ended_ || output_ < 0) return false;
     pollfd p{static_cast<int>(output_), POLLIN, 0};
     const int ready = poll(&p, 1, timeoutMs);
@@ -72,23 +92,23 @@ bool CapturedProcess::readMore(int timeoutMs) {
     return true;
 }
 
-bool CapturedProcess::writeLine(const std::string& line) {
+bool ChildProcess::writeLine(const std::string& line) {
     if (input_ < 0) return false;
     const std::string text = line + "\n";
     return write(static_cast<int>(input_), text.data(), text.size()) ==
            static_cast<ssize_t>(text.size());
 }
 
-void CapturedProcess::closeInput() {
+void ChildProcess::closeInput() {
     if (input_ >= 0) close(static_cast<int>(input_));
     input_ = -1;
 }
 
-bool CapturedProcess::interrupt() {
+bool ChildProcess::interrupt() {
     return process_ > 0 && !exited_ && ::kill(static_cast<pid_t>(process_), SIGINT) == 0;
 }
 
-int CapturedProcess::wait(int timeoutMs) {
+int ChildProcess::wait(int timeoutMs) {
     if (exited_) return exitCode_;
     if (process_ <= 0) return -1;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -101,11 +121,14 @@ int CapturedProcess::wait(int timeoutMs) {
             return exitCode_;
         }
         if (done < 0 || std::chrono::steady_clock::now() >= deadline) return -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!ended_ && output_ >= 0)
+            readMore(10);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
 
-void CapturedProcess::kill() {
+void ChildProcess::kill() {
     if (process_ <= 0 || exited_) return;
     ::kill(static_cast<pid_t>(process_), SIGKILL);
     wait(5000);
@@ -113,6 +136,10 @@ void CapturedProcess::kill() {
 
 std::string hostPath(const std::string& path) {
     return path;
+}
+
+std::string emulatorAddress(const TempFolder& scratch) {
+    return scratch.path();
 }
 
 } // namespace gb::test

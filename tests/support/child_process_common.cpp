@@ -1,10 +1,10 @@
-#include "support/captured_process.h"
+#include "support/child_process.h"
 
 #include <chrono>
 
 namespace gb::test {
 
-bool CapturedProcess::readLine(std::string& line, int timeoutMs) {
+bool ChildProcess::readLine(std::string& line, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         const std::size_t newline = buffer_.find('\n');
@@ -28,7 +28,7 @@ bool CapturedProcess::readLine(std::string& line, int timeoutMs) {
     }
 }
 
-bool CapturedProcess::readUntil(const std::string& prefix, std::string& line, int timeoutMs) {
+bool ChildProcess::readUntil(const std::string& prefix, std::string& line, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
