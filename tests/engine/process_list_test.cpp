@@ -3,7 +3,7 @@
 
 #include "platform/process_list.h"
 #include "scratch_dir.h"
-#include "support/captured_process.h"
+#include "support/child_process.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,7 +15,7 @@
 using gb::platform::isProcessRunning;
 using gb::platform::listProcessNames;
 using gb::platform::sameProcessName;
-using gb::test::CapturedProcess;
+using gb::test::ChildProcess;
 
 namespace {
 
@@ -36,7 +36,7 @@ bool placeProgramAs(const std::string& path) {
     return !error;
 }
 
-bool startChild(CapturedProcess& child, const std::string& path) {
+bool startChild(ChildProcess& child, const std::string& path) {
     return child.start(path, {"--gtest_filter=ProcessListChild.DISABLED_StaysAlive",
                               "--gtest_also_run_disabled_tests"});
 }
@@ -95,7 +95,7 @@ TEST(ProcessList, ChildStartedAsEfalconIsFoundByThatName) {
     gb::test::ScratchDir dir;
     const std::string path = dir.file("EFALCON.EXE");
     ASSERT_TRUE(placeProgramAs(path));
-    CapturedProcess child;
+    ChildProcess child;
     ASSERT_TRUE(startChild(child, path));
     EXPECT_TRUE(waitUntil("efalcon.exe", true));
     EXPECT_TRUE(listed("EFALCON.EXE"));
@@ -113,7 +113,7 @@ TEST(ProcessList, KilledChildIsGoneAndFoundAgainAfterARestart) {
     const std::string path = dir.file(name);
     ASSERT_TRUE(placeProgramAs(path));
     for (int run = 0; run < 2; ++run) {
-        CapturedProcess child;
+        ChildProcess child;
         ASSERT_TRUE(startChild(child, path));
         EXPECT_TRUE(waitUntil(name.c_str(), true)) << "run " << run;
         child.kill();
