@@ -6,8 +6,6 @@ namespace {
 MessageBoxResponder* g_responder = nullptr;
 }
 
-int systemMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style);
-
 int messageBox(WindowHandle owner, const char* text, const char* caption, unsigned style) {
     if (g_responder != nullptr) return g_responder->answer(owner, text, caption, style);
     return systemMessageBox(owner, text, caption, style);

@@ -40,6 +40,10 @@ public:
 // answers and nothing is shown.
 int messageBox(WindowHandle owner, const char* text, const char* caption, unsigned style);
 
+// The system's own box, whatever responder is installed: MessageBoxA on Windows; natively a line
+// on standard error, answered with the default button.
+int systemMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style);
+
 // Installs a responder for every following box (nullptr: back to the system's boxes). Returns the
 // one that was installed before.
 MessageBoxResponder* setMessageBoxResponder(MessageBoxResponder* responder);
