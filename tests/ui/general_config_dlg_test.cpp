@@ -63,6 +63,10 @@ struct Refusal {
     const char* message;
 };
 
+void PrintTo(const Refusal& r, std::ostream* os) {
+    *os << r.control << " \"" << r.typed << "\"";
+}
+
 class GeneralConfigRange : public GeneralConfig, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(GeneralConfigRange, OkIsRefusedWithTheRangeMessageAndTheDialogStaysOpen) {
@@ -87,8 +91,21 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{IDC_CHECK_PERIOD, "10001", "Please enter an integer between 100 and 10000."},
         Refusal{IDC_READ_PERIOD, "49", "Please enter an integer between 50 and 2000."},
         Refusal{IDC_READ_PERIOD, "2001", "Please enter an integer between 50 and 2000."},
-        Refusal{IDC_CHECK_PERIOD, "4294967296", "Please enter a positive integer."},
         Refusal{IDC_READ_PERIOD, "", "Please enter a positive integer."}));
+
+// An edit without horizontal scrolling takes no more digits than it shows, so a number too large
+// for 32 bits can only arrive by setting the text.
+TEST_F(GeneralConfig, ANumberBeyondThirtyTwoBitsIsNotANumber) {
+    user.expectDialog(IDD_GENERAL_CONFIG)
+        .then([](Dialog& d) { d.GetEdit(IDC_CHECK_PERIOD).SetWindowText("4294967296"); })
+        .click(IdOk)
+        .expectBox("Please enter a positive integer.", "Glowbridge", Exclamation)
+        .expectFocus(IDC_CHECK_PERIOD)
+        .click(IdCancel);
+    EXPECT_EQ(dlg.DoModal(), IdCancel);
+    expectNoProblems();
+    EXPECT_EQ(dlg.checkPeriod, 4000u);
+}
 
 TEST_F(GeneralConfig, TheBoundsThemselvesAreAccepted) {
     for (const auto& [check, read] : {std::pair{"100", "50"}, std::pair{"10000", "2000"}}) {
