@@ -3,7 +3,7 @@
 
 #include "ui/dialog_ids.h"
 #include "ui/dialogs/general_config_dlg.h"
-#include "ui/framework/number_checks.h"
+#include "ui/framework/dialog_console.h"
 #include "ui/framework/scripted_user.h"
 
 #include <gtest/gtest.h>
@@ -261,6 +261,34 @@ TEST_F(GeneralConfig, ANameLongerThanTheSettingHoldsIsReportedNotCut) {
     EXPECT_EQ(dlg.DoModal(), IdOk);
     expectNoProblems();
     EXPECT_EQ(dlg.checkProcess, "SHORT.EXE");
+}
+
+TEST_F(GeneralConfig, ConsoleLinesDriveTheInnermostOpenDialog) {
+    std::string reply;
+    EXPECT_FALSE(runDialogCommand("show", reply));
+    user.expectDialog(IDD_GENERAL_CONFIG).then([&reply](Dialog&) {
+        ASSERT_TRUE(runDialogCommand("type 1014 250", reply));
+        EXPECT_NE(reply.find("[dialog 134 \" Glowbridge Configuration\"]"), std::string::npos);
+        EXPECT_NE(reply.find("1014*: \"250\""), std::string::npos) << reply;
+        runDialogCommand("click 99", reply);
+        EXPECT_EQ(reply, "no control 99\n");
+        runDialogCommand("frobnicate", reply);
+        EXPECT_EQ(reply.rfind("usage:", 0), 0u);
+        runDialogCommand("click 1011", reply);
+        EXPECT_NE(reply.find("1010: \"Aux.exe\""), std::string::npos) << reply;
+        runDialogCommand("click 1", reply);
+        EXPECT_EQ(reply, "");
+    });
+    user.expectDialog(IDD_PROCESS_SELECT).then([&reply](Dialog&) {
+        runDialogCommand("select 1012 nothing.exe", reply);
+        EXPECT_EQ(reply, "no entry \"nothing.exe\"\n");
+        runDialogCommand("dblclick 1012 Aux.exe", reply);
+    });
+    EXPECT_EQ(dlg.DoModal(), IdOk);
+    expectNoProblems();
+    // Search put the fields back into the controls: the typed 250 was never accepted.
+    EXPECT_EQ(dlg.checkPeriod, 4000u);
+    EXPECT_EQ(dlg.checkProcess, "Aux.exe");
 }
 
 } // namespace

@@ -69,6 +69,10 @@ int Dialog::MessageBox(const std::string& text, const std::string& caption, unsi
                                     text.c_str(), caption.c_str(), style);
 }
 
+Dialog* Dialog::Innermost() {
+    return g_open.empty() ? nullptr : g_open.back();
+}
+
 bool Dialog::HandleInitDialog(DialogWindow& window) {
     window_ = &window;
     ended_ = false;

@@ -79,6 +79,8 @@ public:
 
     // The open dialog whose window this is, or null.
     static Dialog* FromHandle(platform::WindowHandle handle);
+    // The most recently opened dialog that is still open, or null.
+    static Dialog* Innermost();
 
     // Called by the backends.
     bool HandleInitDialog(DialogWindow& window);

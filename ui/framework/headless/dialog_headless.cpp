@@ -3,6 +3,7 @@
 
 #include "ui/framework/dialog.h"
 #include "ui/framework/dialog_backend.h"
+#include "ui/framework/dialog_console.h"
 #include "ui/framework/headless/dialog_template.h"
 #include "ui/framework/headless/headless_loop.h"
 #include "ui/framework/user.h"
@@ -467,8 +468,9 @@ private:
     std::shared_ptr<bool> alive_;
 };
 
-// The console stands in for the person: boxes go to standard error with their default button,
-// and a dialog is described there and cancelled, since nobody could answer it.
+// The console stands in for the person: boxes go to standard error and take their default
+// button; a dialog is described on standard output and then waits, in its modal loop, for the
+// lines the program passes to runDialogCommand.
 class ConsoleUser : public User {
 public:
     int messageBox(platform::WindowHandle owner, const char* text, const char* caption,
@@ -476,9 +478,8 @@ public:
         return platform::systemMessageBox(owner, text, caption, style);
     }
     void dialogOpened(Dialog& dialog) override {
-        std::fprintf(stderr, "[dialog %u \"%s\"] no one to answer; cancelled\n",
-                     dialog.TemplateId(), dialog.GetWindowText().c_str());
-        dialog.EndDialog(platform::IdCancel);
+        std::fputs(describeDialog(dialog).c_str(), stdout);
+        std::fflush(stdout);
     }
 };
 

@@ -1,0 +1,106 @@
+#include "ui/framework/dialog_console.h"
+
+#include "ui/framework/dialog.h"
+
+#include <cstdlib>
+#include <sstream>
+
+namespace gb::ui {
+
+namespace {
+
+// The index of the entry or row with exactly `text`, or -1.
+int findEntry(DialogWindow& w, int id, const std::string& text) {
+    for (int i = 0; i < w.listCount(id); ++i) {
+        if (w.listText(id, i) == text) return i;
+    }
+    for (int i = 0; i < w.lvCount(id); ++i) {
+        if (w.lvText(id, i, 0) == text) return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+std::string describeDialog(Dialog& dialog) {
+    DialogWindow* w = dialog.Window();
+    if (w == nullptr) return {};
+    std::ostringstream out;
+    out << "[dialog " << dialog.TemplateId() << " \"" << w->text(0) << "\"]\n";
+    for (int id : w->childIds()) {
+        if (id == -1) continue;
+        out << "  " << id;
+        if (id == w->focusId()) out << '*';
+        out << ": ";
+        if (w->lvColumnCount(id) > 0 || w->lvCount(id) > 0) {
+            const int selected = w->lvNextSelected(id, -1);
+            out << "rows";
+            for (int i = 0; i < w->lvCount(id); ++i) {
+                out << (i == 0 ? " " : " | ") << (i == selected ? ">" : "");
+                for (int c = 0; c < std::max(1, w->lvColumnCount(id)); ++c) {
+                    out << (c == 0 ? "" : ", ") << w->lvText(id, i, c);
+                }
+            }
+        } else if (w->listCount(id) > 0) {
+            const int selected = w->listSelection(id);
+            out << "entries";
+            for (int i = 0; i < w->listCount(id); ++i) {
+                out << (i == 0 ? " " : " | ") << (i == selected ? ">" : "") << w->listText(id, i);
+            }
+        } else {
+            out << '"' << w->text(id) << '"';
+            if (w->checked(id)) out << " [x]";
+        }
+        if (!w->isEnabled(id)) out << " (disabled)";
+        out << '\n';
+    }
+    return out.str();
+}
+
+bool runDialogCommand(const std::string& line, std::string& reply) {
+    Dialog* dialog = Dialog::Innermost();
+    if (dialog == nullptr || dialog->Window() == nullptr) return false;
+    DialogWindow& w = *dialog->Window();
+    std::istringstream in(line);
+    std::string verb;
+    int id = 0;
+    in >> verb;
+    if (verb != "show" && !(in >> id)) {
+        reply = "usage: show | type ID TEXT | click ID | select ID TEXT | dblclick ID TEXT | "
+                "column ID N\n";
+        return true;
+    }
+    std::string rest;
+    std::getline(in >> std::ws, rest);
+    if (verb != "show" && !w.hasControl(id)) {
+        reply = "no control " + std::to_string(id) + "\n";
+        return true;
+    }
+    if (verb == "type") {
+        w.userType(id, rest);
+    } else if (verb == "click") {
+        w.userClick(id);
+    } else if (verb == "select" || verb == "dblclick") {
+        const int index = findEntry(w, id, rest);
+        if (index < 0) {
+            reply = "no entry \"" + rest + "\"\n";
+            return true;
+        }
+        if (verb == "select") {
+            w.userSelect(id, index);
+        } else {
+            w.userDoubleClick(id, index);
+        }
+    } else if (verb == "column") {
+        w.userColumnClick(id, std::atoi(rest.c_str()));
+    } else if (verb != "show") {
+        reply = "unknown command \"" + verb + "\"\n";
+        return true;
+    }
+    // The command may have ended this dialog; describe whichever is open now.
+    Dialog* now = Dialog::Innermost();
+    reply = now != nullptr && !now->HasEnded() ? describeDialog(*now) : std::string();
+    return true;
+}
+
+} // namespace gb::ui
