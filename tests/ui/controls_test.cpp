@@ -2,6 +2,7 @@
 // twins natively, the real controls under Wine. Every check runs inside the open dialog, as a step
 // of the scripted user.
 
+#include "platform/event_loop.h"
 #include "tests/ui/test_dialog_ids.h"
 #include "ui/framework/data_exchange.h"
 #include "ui/framework/dialog.h"
@@ -302,6 +303,30 @@ TEST_F(Controls, DialogsWithoutOrLeftOpenByTheirScriptAreCancelledAndReported) {
                                    "dialog 900 opened without a script for it",
                                    "script for dialog 901 not used",
                                }));
+}
+
+// Like a person, this user leaves the dialog to whatever else happens.
+class IdleUser : public ScriptedUser {
+public:
+    void dialogOpened(Dialog&) override {}
+};
+
+int g_ticks = 0;
+
+void endAfterThreeTicks(platform::TimerId) {
+    if (++g_ticks == 3) Dialog::Innermost()->EndDialog(IdOk);
+}
+
+TEST(ModalRun, TimersKeepFiringWhileADialogIsOpen) {
+    IdleUser idle;
+    ScopedUser scope(idle);
+    ControlsDlg dlg;
+    g_ticks = 0;
+    const platform::TimerId timer = platform::setThreadTimer(20, endAfterThreeTicks);
+    ASSERT_NE(timer, 0u);
+    EXPECT_EQ(dlg.DoModal(), IdOk);
+    platform::killThreadTimer(timer);
+    EXPECT_EQ(g_ticks, 3);
 }
 
 TEST_F(Controls, LowerLayersBoxesReachTheInstalledUser) {
