@@ -131,8 +131,8 @@ public:
         if (id == 0) return title_;
         const ControlState* c = find(id);
         if (c == nullptr) return {};
-        // A drop-down list's window text is its selected entry.
-        if (c->t.kind == ControlKind::ComboBox || c->t.kind == ControlKind::ListBox) {
+        // A drop-down list's window text is its selected entry; a list box has none of its own.
+        if (c->t.kind == ControlKind::ComboBox) {
             return c->selection >= 0 ? c->entries[c->selection].text : std::string();
         }
         return c->text;
