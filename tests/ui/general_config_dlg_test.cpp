@@ -233,6 +233,22 @@ TEST_F(GeneralConfig, NoSnapshotLeavesTheListEmpty) {
     expectNoProblems();
 }
 
+TEST_F(GeneralConfig, TheDefaultListShowsTheSystemsSnapshotWithThisProgramInIt) {
+    CProcessSelectDlg select;
+    user.expectDialog(IDD_PROCESS_SELECT)
+        .then([](Dialog& d) {
+            ListBox list = d.GetListBox(IDC_PROCESS_LIST);
+            bool found = false;
+            for (int i = 0; i < list.GetCount(); ++i) {
+                found = found || list.GetText(i).rfind("ui_dialogs_test", 0) == 0;
+            }
+            EXPECT_TRUE(found);
+        })
+        .click(IdCancel);
+    EXPECT_EQ(select.DoModal(), IdCancel);
+    expectNoProblems();
+}
+
 TEST_F(GeneralConfig, AFullLengthProcessNameSurvivesOkAndTypingStopsThere) {
     const std::string stored = "C:\\" + std::string(252, 'x') + ".EXE";
     ASSERT_EQ(stored.size(), 259u);
