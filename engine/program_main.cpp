@@ -1,0 +1,33 @@
+// Glowbridge: the tray program. Start-up, then the loop until Exit or a close request.
+
+#include "engine/application.h"
+#include "engine/console_link.h"
+#include "engine/program_dialogs.h"
+#include "platform/event_loop.h"
+#include "platform/program_arguments.h"
+#include "platform/termination.h"
+
+#include <string>
+
+namespace {
+
+// A signal closes as WM_CLOSE does: timers stopped, card closed, tray icon removed.
+void closeMainFrame(void* context) {
+    auto* app = static_cast<gb::CGlowbridgeApp*>(context);
+    if (app->mainFrame() != nullptr && app->mainFrame()->window() != nullptr)
+        gb::platform::postClose(app->mainFrame()->window());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    gb::platform::setProgramArguments(argc, argv);
+    const std::string arguments = gb::platform::programArguments();
+    gb::CGlowbridgeApp app;
+    if (!app.InitInstance(arguments.c_str(), gb::programDialogs())) return 1;
+    gb::connectConsoleTray(app.mainFrame()->tray());
+    gb::platform::setTerminationHandler(closeMainFrame, &app);
+    const int code = app.Run();
+    gb::platform::setTerminationHandler(nullptr, nullptr);
+    return code;
+}
