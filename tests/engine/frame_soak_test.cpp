@@ -1,0 +1,68 @@
+// A long evening of flying: the simulator starts and stops a hundred times, the frame attaches
+// and detaches each time, and nothing the frame opens is left behind.
+
+#include "frame_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+
+using namespace gb;
+using namespace gb::test;
+
+namespace {
+
+int openFileCount() {
+    int count = 0;
+    std::error_code error;
+    for (auto it = std::filesystem::directory_iterator("/proc/self/fd", error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error))
+        ++count;
+    return count;
+}
+
+int mappingCount() {
+    std::ifstream maps("/proc/self/maps");
+    int count = 0;
+    std::string line;
+    while (std::getline(maps, line))
+        ++count;
+    return count;
+}
+
+class FrameSoakTest : public FrameFixture {};
+
+TEST_F(FrameSoakTest, AHundredSimulatorRunsLeaveNothingOpen) {
+    writeSettings("F4CheckTimer=4000\nF4ReadTimer=100\n");
+    ASSERT_TRUE(createFrame());
+    int filesAfterFirst = 0;
+    int mappingsAfterFirst = 0;
+    std::uint64_t qprocs = 0;
+    for (int run = 1; run <= 100; ++run) {
+        {
+            PublishedBlock block;
+            ASSERT_TRUE(block.ok());
+            block.set({"Eyebrow Lights/MasterCaution=on", "Primary Data/KIAS=200"});
+            running = true;
+            ASSERT_EQ(ticksUntilAttached(3), 3) << "run " << run;
+            runFor(300);
+            block.set({"Eyebrow Lights/MasterCaution=off"});
+            runFor(300);
+            running = false;
+        }
+        runFor(4000);
+        ASSERT_FALSE(frame->source().isAttached()) << "run " << run;
+        ASSERT_TRUE(iconIs(IDI_TRAY_IDLE));
+        qprocs += 2;
+        ASSERT_EQ(card().qprocCount(), qprocs) << "run " << run;
+        if (run == 1) {
+            filesAfterFirst = openFileCount();
+            mappingsAfterFirst = mappingCount();
+        }
+    }
+    EXPECT_LE(openFileCount(), filesAfterFirst);
+    EXPECT_LE(mappingCount(), mappingsAfterFirst);
+    EXPECT_EQ(card().pigeonHole(20)[0], 100);
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+} // namespace
