@@ -16,8 +16,12 @@ namespace gb {
 
 namespace {
 
+// Cut to the field, as the frame's 260-byte fields always were.
 void copyPath(char (&out)[260], const char* text) {
-    std::snprintf(out, sizeof out, "%s", text != nullptr ? text : "");
+    std::size_t length = text != nullptr ? std::strlen(text) : 0;
+    if (length > sizeof out - 1) length = sizeof out - 1;
+    if (length > 0) std::memcpy(out, text, length);
+    out[length] = '\0';
 }
 
 } // namespace

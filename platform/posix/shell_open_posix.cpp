@@ -57,8 +57,8 @@ bool programFilePath(const char* fileName, char* buffer, int capacity) {
     char* slash = std::strrchr(path, '/');
     if (slash == nullptr) return false;
     *slash = '\0';
-    const int written = std::snprintf(buffer, static_cast<std::size_t>(capacity), "%s/%s", path,
-                                      fileName);
+    const int written =
+        std::snprintf(buffer, static_cast<std::size_t>(capacity), "%s/%s", path, fileName);
     if (written < 0 || written >= capacity) {
         buffer[0] = '\0';
         return false;

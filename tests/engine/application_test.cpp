@@ -196,12 +196,11 @@ TEST_F(StartUpTest, TheDevAndDebugSwitches) {
         std::int32_t device;
         bool debug;
     };
-    for (const Case& c : {Case{"", 5, false}, Case{"/DEV=3", 3, false}, Case{"/dev", 0, false},
-                          Case{"-dev=abc", 0, false}, Case{"/device=3", 5, false},
-                          Case{"/debug=0", 5, true}, Case{"-DEBUG /dev=7 /dev=2", 7, true},
-                          Case{"/dev=2147483647", INT_MAX, false},
-                          Case{"/dev=-2147483648", INT_MIN, false},
-                          Case{"/dev=99999999999", INT_MAX, false}}) {
+    for (const Case& c :
+         {Case{"", 5, false}, Case{"/DEV=3", 3, false}, Case{"/dev", 0, false},
+          Case{"-dev=abc", 0, false}, Case{"/device=3", 5, false}, Case{"/debug=0", 5, true},
+          Case{"-DEBUG /dev=7 /dev=2", 7, true}, Case{"/dev=2147483647", INT_MAX, false},
+          Case{"/dev=-2147483648", INT_MIN, false}, Case{"/dev=99999999999", INT_MAX, false}}) {
         std::unique_ptr<CMainFrame> frame = settingsFor(c.arguments);
         EXPECT_EQ(frame->deviceNumber(), c.device) << c.arguments;
         EXPECT_EQ(frame->debugMode(), c.debug) << c.arguments;

@@ -81,6 +81,7 @@ protected:
                 static_cast<FrameFixture*>(context)->trayLines.emplace_back(line);
             },
             this);
+        ui::setTrayCommandSink({platform::postCommand, platform::sendCommand});
         services.isProcessRunning = [](const char*) { return running; };
         services.procedures = &libraryProcedures;
         services.openDocument = [](const char* path) {
@@ -96,6 +97,7 @@ protected:
         quarnio::loadEntry(0);
         quarnio::unloadForTests();
         ui::setTrayLineWriter(nullptr, nullptr);
+        ui::setTrayCommandSink({});
         platform::useSimulatedClock(false);
     }
 

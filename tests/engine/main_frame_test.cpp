@@ -66,11 +66,13 @@ TEST_F(MainFrameTest, AttachesOnTheThirdTickAndTheCardFollowsTheCockpit) {
     EXPECT_EQ(card().recentQProc(0), 6);
     EXPECT_EQ(card().pigeonHole(10)[0], 0);
 
-    runFor(4000 - 360); // the fourth check tick
+    // The fourth check tick comes before the read tick due at the same time.
+    runFor(4000 - 360 - 50);
     char expected[64];
     std::snprintf(expected, sizeof expected, "Calls: QP=%ld PH=%ld",
                   static_cast<long>(frame->binding().qpCalls()),
                   static_cast<long>(frame->binding().phCalls()));
+    runFor(50);
     EXPECT_EQ(tooltip(), expected);
     EXPECT_EQ(frame->binding().qpCalls(), 2);
     EXPECT_GT(frame->binding().phCalls(), 30);
@@ -167,7 +169,8 @@ public:
     void runDefinitionList(int mode, CMainFrame& frame) override {
         modes.push_back(mode);
         EXPECT_FALSE(frame.listDialogIdle());
-        for (unsigned command : {ID_CONFIG_QPFLAGS, ID_CONFIG_PHFLAGS, ID_CONFIG_ANALOG})
+        for (unsigned command :
+             {ID_CONFIG_QPFLAGS, ID_CONFIG_PHFLAGS, ID_CONFIG_ANALOG, ID_CONFIG_GENERAL})
             platform::postCommand(frame.window(), command);
         platform::runMessageLoopFor(20);
     }
@@ -192,23 +195,28 @@ TEST_F(MainFrameTest, ADialogCannotBeOpenedTwiceAndGeneralOkWritesTheSettings) {
     NestingDialogs dialogs(raw);
     frame->setDialogs(&dialogs);
 
+    // The list's own commands are refused while it is open; the general dialog opens, and
+    // refuses itself and the lists in turn.
+    dialogs.answerOk = false;
     platform::postCommand(frame->window(), ID_CONFIG_PHFLAGS);
     runFor(50);
-    // The list's own commands are refused while it is open; the general dialog is not.
-    EXPECT_EQ(dialogs.modes, (std::vector<int>{1, 0}));
-    EXPECT_EQ(dialogs.generalRuns, 0);
-    EXPECT_TRUE(frame->listDialogIdle());
-
-    dialogs.answerOk = false;
-    frame->onCommand(ID_CONFIG_GENERAL);
+    EXPECT_EQ(dialogs.modes, (std::vector<int>{1}));
     EXPECT_EQ(dialogs.generalRuns, 1);
     EXPECT_FALSE(dialogs.seenIdle);
+    EXPECT_TRUE(frame->listDialogIdle());
     EXPECT_TRUE(frame->generalDialogIdle());
+    // Cancel changes nothing.
     EXPECT_EQ(frame->checkProcess(), std::string("EFALCON.EXE"));
+    frame->onCommand(ID_CONFIG_ANALOG);
+    EXPECT_EQ(dialogs.modes, (std::vector<int>{1, 2}));
+    EXPECT_EQ(dialogs.generalRuns, 2);
 
     dialogs.answerOk = true;
     dialogs.newRead = 500;
     frame->onCommand(ID_CONFIG_GENERAL);
+    // Inside it, the general command is refused and a list opens, which refuses the general.
+    EXPECT_EQ(dialogs.generalRuns, 3);
+    EXPECT_EQ(dialogs.modes, (std::vector<int>{1, 2, 0}));
     EXPECT_EQ(frame->readPeriod(), 500u);
     EXPECT_EQ(frame->checkProcess(), std::string("falcon.exe"));
     EXPECT_EQ(store->GetInt(nullptr, "F4ReadTimer", std::int32_t{0}), 500);
@@ -381,6 +389,7 @@ TEST_F(MainFrameTest, AReadTickInsideARunningCycleIsDroppedAndLogged) {
     PublishedBlock block;
     block.set({"Eyebrow Lights/MasterCaution=on"});
     ASSERT_TRUE(createFrame());
+    const bool firstLines = debugLineCount() == 0; // lines are numbered per process
     running = true;
     ASSERT_EQ(ticksUntilAttached(3), 3);
     runFor(100);
@@ -390,13 +399,16 @@ TEST_F(MainFrameTest, AReadTickInsideARunningCycleIsDroppedAndLogged) {
     // Two ticks fell due inside the 250 ms the call took; without /debug nothing else is logged.
     EXPECT_EQ(countOf(log, "Read-Check too slow\n"), 2);
     EXPECT_EQ(log.find("MasterCaution"), std::string::npos);
-    EXPECT_NE(log.find("00000001: Read-Check too slow"), std::string::npos);
+    if (firstLines) {
+        EXPECT_EQ(log.find(std::string(99, '-') + "\n00000001: Read-Check too slow"), 0u);
+    }
 }
 
 TEST_F(MainFrameTest, DebugModeAsksFirstAndLogsEveryChange) {
     writeSettings("");
     PublishedBlock block;
     block.set({"Eyebrow Lights/MasterCaution=on", "Primary Data/KIAS=100"});
+    const bool firstLines = debugLineCount() == 0;
     ASSERT_TRUE(createFrame("/debug=0"));
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "Debug mode is active!");
@@ -406,8 +418,10 @@ TEST_F(MainFrameTest, DebugModeAsksFirstAndLogsEveryChange) {
     ASSERT_EQ(ticksUntilAttached(3), 3);
     runFor(200);
     const std::string log = readFile(debugPath());
-    EXPECT_EQ(log.find(std::string(99, '-')), 0u);
-    EXPECT_NE(log.find("00000001: MasterCaution=On\n"), std::string::npos);
+    EXPECT_NE(log.find(": MasterCaution=On\n"), std::string::npos);
+    if (firstLines) {
+        EXPECT_EQ(log.find(std::string(99, '-') + "\n00000001: MasterCaution=On\n"), 0u);
+    }
     EXPECT_NE(log.find(": KIAS=[20,0,0x00000032 (50)] (100.000000)\n"), std::string::npos);
 }
 
