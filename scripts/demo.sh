@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the demonstration: the stand-in simulator, started under the name the
-# process watch looks for (EFALCON.EXE), flies a 20-second circuit while the monitor shows the
-# cockpit elements exactly as Glowbridge reads them. In a terminal the view refreshes in place;
-# without one (CI, a pipe) it prints a snapshot every two seconds.
+# Sets up, builds and runs the demonstration of the whole chain on Linux: the stand-in simulator,
+# started under the name the process watch looks for (EFALCON.EXE), flies a 20-second circuit
+# over and over; glowbridge, with the sample settings and definitions (samples/Glowbridge.ini),
+# finds it, attaches about ten seconds later and drives the card; the card emulator shows the
+# card's lamps (Pigeon-hole bits), QProc calls and Pigeon-holes changing as the flight plays.
+# In a terminal the emulator's view refreshes in place; without one (CI, a pipe) every batch
+# the card takes is printed as a line, repeats left out. Afterwards the tray's lines and the
+# start of the debug log are shown.
 #   GB_DEMO_BUILD=<native build folder> scripts/demo.sh   uses an existing build, builds nothing
+#   GB_DEMO_SECONDS=<n>                                    how long to fly (default 45)
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${GB_DEMO_BUILD:-}"
@@ -13,47 +18,72 @@ if [ -z "$build" ]; then
   "$top/scripts/build.sh" native
   build="$top/build/native"
 fi
+seconds="${GB_DEMO_SECONDS:-45}"
 sim="$build/tools/simulator/EFALCON.EXE"
-monitor="$build/tools/monitor/glowbridge-monitor"
+emulator="$build/tools/card_emulator/quarn-emulator"
+glowbridge="$build/glowbridge"
 flight="$top/tools/simulator/flights/demo-flight.txt"
 
-log="$(mktemp)"
-sim_pid=""
+work="$(mktemp -d)"
+pids=()
 cleanup() {
-  if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
-    kill -INT "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
-  rm -f "$log"
+  for pid in "${pids[@]}"; do
+    if kill -0 "$pid" 2>/dev/null; then
+      kill -INT "$pid" 2>/dev/null || true
+      wait "$pid" 2>/dev/null || true
+    fi
+  done
+  rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-echo "== the stand-in simulator flies tools/simulator/flights/demo-flight.txt (20 s) as EFALCON.EXE"
-"$sim" --layout 200 --play "$flight" --once --quiet >"$log" 2>&1 &
-sim_pid=$!
+# Glowbridge runs in a folder of its own with the sample as its Glowbridge.ini: the settings (card
+# 1, EFALCON.EXE, 4 s checks) and the definitions come from it, the debug log goes beside it.
+cp "$top/samples/Glowbridge.ini" "$work/Glowbridge.ini"
+mkdir -p "$work/quarn"
+export QUARNIO_EMULATOR="$work/quarn"
+
+echo "== the card emulator: USB card 1 at $QUARNIO_EMULATOR"
+if [ -t 1 ]; then
+  "$emulator" --device 1 --address "$work/quarn" --view --seconds "$((seconds + 5))" </dev/null &
+  pids+=($!)
+else
+  # One line per batch the card takes, without the time and sequence columns' repeats.
+  "$emulator" --device 1 --address "$work/quarn" --plain --seconds "$((seconds + 5))" </dev/null |
+    awk '/write USB1 06/ { k = $0; sub(/^ *[0-9.]+ ms +#[0-9]+ +/, "", k);
+                           if (k != prev) { print "   card: " k; fflush() } prev = k }
+         /quarn-emulator:/ { print; fflush() }' &
+  pids+=($!)
+fi
+sleep 0.5
+
+echo "== the stand-in simulator flies tools/simulator/flights/demo-flight.txt as EFALCON.EXE" >&2
+"$sim" --layout 200 --play "$flight" --seconds "$seconds" --quiet >"$work/sim.log" 2>&1 </dev/null &
+pids+=($!)
 for _ in $(seq 100); do
-  grep -q "falcon-sim: holding" "$log" && break
-  kill -0 "$sim_pid" 2>/dev/null || { cat "$log"; echo "the simulator did not start" >&2; exit 1; }
+  grep -q "falcon-sim: holding" "$work/sim.log" && break
   sleep 0.1
 done
-head -1 "$log"
 
-names=("Eyebrow Lights/MasterCaution" "Caution Lights/FwdFuelLow" "Gear Lights" "Speed Lights"
-       "Primary Data/Altitude" "Primary Data/Alt10000" "Primary Data/Alt1000" "Primary Data/Alt100"
-       "Primary Data/KIAS" "Secondary Data/RPM" "Secondary Data/InternalFuel")
-if [ -t 1 ]; then
-  interval=250; count=100
-else
-  interval=2000; count=12
-fi
-echo "== the monitor: what Glowbridge reads from FalconSharedMemoryArea"
-# The block holds the height negated, as the simulator does; the Alt digits show it positive.
-"$monitor" --interval "$interval" --count "$count" --until-gone "${names[@]}"
-wait "$sim_pid" || true
-sim_pid=""
+echo "== glowbridge with samples/Glowbridge.ini and /debug; it attaches on its third check" >&2
+(cd "$work" && exec "$glowbridge" /debug) >"$work/tray.log" 2>&1 </dev/null &
+gb_pid=$!
+pids+=($gb_pid)
+
+sleep "$seconds"
+kill -INT "$gb_pid" 2>/dev/null || true
+wait "$gb_pid" 2>/dev/null || true
+wait 2>/dev/null || true
+pids=()
+[ -t 1 ] && echo
+echo "== what the tray showed (glowbridge's console tray):"
+sed 's/^/   /' "$work/tray.log"
+echo "== the first lines of the debug log (Glowbridge.txt):"
+head -12 "$work/Glowbridge.txt" 2>/dev/null | sed 's/^/   /' || true
 echo
-echo "== done. Try it yourself:"
-echo "   $build/tools/simulator/falcon-sim --play $flight       (Ctrl-C ends)"
-echo "   $build/tools/monitor/glowbridge-monitor \"Gear Lights\" \"Primary Data/KIAS\""
-echo "   $build/tools/simulator/falcon-sim --help ; $build/tools/monitor/glowbridge-monitor --help"
+echo "== done. Try it yourself (three terminals):"
+echo "   $build/tools/card_emulator/quarn-emulator --device 1 --address /tmp/quarn"
+echo "   $build/tools/simulator/EFALCON.EXE --play $flight"
+echo "   cp $top/samples/Glowbridge.ini . && QUARNIO_EMULATOR=/tmp/quarn $glowbridge"
+echo "   (glowbridge takes menu commands on its input: ? lists them; exit ends it)"
