@@ -9,11 +9,11 @@
 #include "engine/command_line.h"
 #include "engine/main_frame.h"
 #include "platform/event_loop.h"
-#include "platform/shared_block.h"
 #include "quarnio/library.h"
 #include "quarnio/quarnio.h"
 #include "settings/profile_store.h"
 #include "settings/settings_files.h"
+#include "support/published_block.h"
 #include "support/scripted_message_boxes.h"
 #include "tools/card_emulator/emulated_port.h"
 #include "tools/simulator/assignment.h"
@@ -29,20 +29,15 @@
 namespace gb::test {
 
 // The simulator's block under its real name, written as the stand-in simulator writes it.
-class PublishedBlock {
+class SimulatorBlock {
 public:
-    explicit PublishedBlock(std::int32_t layout = 200) {
+    explicit SimulatorBlock(std::int32_t layout = 200) : block_(blockSizeOf(layout)) {
         image.layout = layout;
-        image.size = blockSizeOf(layout);
-        void* view = nullptr;
-        handle_ = platform::createSharedBlock(kSharedBlockName, image.size, &view);
-        image.bytes = static_cast<std::uint8_t*>(view);
+        image.size = block_.size();
+        image.bytes = block_.bytes();
     }
-    ~PublishedBlock() { platform::destroySharedBlock(handle_, image.bytes, image.size); }
-    PublishedBlock(const PublishedBlock&) = delete;
-    PublishedBlock& operator=(const PublishedBlock&) = delete;
 
-    bool ok() const { return handle_ != nullptr; }
+    bool ok() const { return block_.ok(); }
     bool set(std::initializer_list<const char*> texts) {
         for (const char* text : texts) {
             sim::ParseResult parsed = sim::parseAssignment(text, image.layout, false);
@@ -58,7 +53,7 @@ public:
     sim::BlockImage image;
 
 private:
-    platform::SharedBlockHandle handle_ = nullptr;
+    PublishedBlock block_;
 };
 
 // The definitions most cases use: a QP flag, a PH flag and an analog value.
@@ -148,7 +143,7 @@ protected:
     static inline const DeviceProcedures libraryProcedures{_OpenDevice, _CloseDevice, _SendQP,
                                                            _SendPH, _GetAnalogs};
 
-    TempFolder folder;
+    TempFolder folder{"gb-frame"};
     ScriptedMessageBoxes boxes;
     emu::ScopedEmulatedPort port;
     FrameServices services;

@@ -55,7 +55,7 @@ TEST_F(FrameSoakTest, AHundredSimulatorRunsLeaveNothingOpen) {
     std::uint64_t qprocs = 0;
     for (int run = 1; run <= 100; ++run) {
         {
-            PublishedBlock block;
+            SimulatorBlock block;
             ASSERT_TRUE(block.ok());
             block.set({"Eyebrow Lights/MasterCaution=on", "Primary Data/KIAS=200"});
             running = true;

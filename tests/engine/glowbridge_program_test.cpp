@@ -4,7 +4,7 @@
 // and the debug log.
 
 #include "settings/settings_files.h"
-#include "support/captured_process.h"
+#include "support/child_process.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-using gb::test::CapturedProcess;
+using gb::test::ChildProcess;
 using gb::test::readBytes;
 using gb::test::TempFolder;
 using gb::test::writeBytes;
@@ -26,7 +26,7 @@ namespace {
 // matching line, so several items of one line (one batch packet) can be found one after the other.
 class Output {
 public:
-    explicit Output(CapturedProcess& process) : process_(process) {}
+    explicit Output(ChildProcess& process) : process_(process) {}
 
     // Looks at the lines from the cursor on, reading more until `timeoutMs` have passed.
     bool waitFor(const std::function<bool(const std::string&)>& match, int timeoutMs,
@@ -76,7 +76,7 @@ public:
     std::size_t cursor() const { return cursor_; }
 
 private:
-    CapturedProcess& process_;
+    ChildProcess& process_;
     std::vector<std::string> lines_;
     std::size_t cursor_ = 0;
 };
@@ -116,12 +116,12 @@ protected:
     std::string sockets;
     std::string ini;
     std::string debugFile;
-    CapturedProcess emulator;
-    CapturedProcess glowbridge;
+    ChildProcess emulator;
+    ChildProcess glowbridge;
 };
 
 TEST_F(GlowbridgeProgramTest, TheCardsLampsFollowTheSimulatorFromAttachToDetach) {
-    CapturedProcess simulator;
+    ChildProcess simulator;
     ASSERT_TRUE(simulator.start(GB_EFALCON, {"--commands", "--quiet"}));
     std::string line;
     ASSERT_TRUE(simulator.readUntil("falcon-sim: holding", line, 10000));
@@ -195,7 +195,7 @@ TEST_F(GlowbridgeProgramTest, KilledAndStartedAgainItOpensTheCardAgain) {
     ASSERT_TRUE(tray.waitForLine("tray: icon IDI_TRAY_IDLE", 10000));
     glowbridge.kill();
     glowbridge.wait(3000);
-    CapturedProcess again;
+    ChildProcess again;
     ASSERT_TRUE(again.start(GB_GLOWBRIDGE, {"/ini=" + ini}));
     Output trayAgain(again);
     EXPECT_TRUE(trayAgain.waitForLine("tray: icon IDI_TRAY_IDLE", 10000));

@@ -5,7 +5,7 @@
 // with WM_CLOSE to its main window.
 
 #include "settings/settings_files.h"
-#include "support/captured_process.h"
+#include "support/child_process.h"
 
 #include <windows.h>
 
@@ -16,7 +16,7 @@
 #include <cstdlib>
 #include <string>
 
-using gb::test::CapturedProcess;
+using gb::test::ChildProcess;
 using gb::test::readBytes;
 using gb::test::TempFolder;
 using gb::test::writeBytes;
@@ -27,7 +27,7 @@ constexpr UINT kTrayNotify = WM_USER + 10;
 constexpr WPARAM kTrayIconId = 130;
 
 // Reads the child's lines until one holds `text`, for at most `timeoutMs` in all.
-bool waitForText(CapturedProcess& process, const std::string& text, int timeoutMs) {
+bool waitForText(ChildProcess& process, const std::string& text, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string line;
     for (;;) {
@@ -39,7 +39,7 @@ bool waitForText(CapturedProcess& process, const std::string& text, int timeoutM
     }
 }
 
-bool waitForItem(CapturedProcess& emulator, const std::string& item, int timeoutMs) {
+bool waitForItem(ChildProcess& emulator, const std::string& item, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string line;
     for (;;) {
@@ -63,18 +63,17 @@ HWND waitForWindow(const char* className, int timeoutMs) {
 
 TEST(GlowbridgeUnderWine, TrayDoubleClicksStopAndStartTheTransferAndWmCloseEndsIt) {
     TempFolder folder;
-    char prefix[64];
-    std::snprintf(prefix, sizeof prefix, "gbwine%lu", GetCurrentProcessId());
-    std::string variable = std::string("QUARNIO_EMULATOR=") + prefix;
+    const std::string prefix = gb::test::emulatorAddress(folder);
+    const std::string variable = "QUARNIO_EMULATOR=" + prefix;
     _putenv(variable.c_str());
 
-    CapturedProcess emulator;
+    ChildProcess emulator;
     ASSERT_TRUE(emulator.start(gb::test::hostPath(GB_QUARN_EMULATOR),
                                {"--device", "1", "--address", prefix, "--plain"}));
     std::string line;
     ASSERT_TRUE(emulator.readUntil("quarn-emulator: USB card", line, 20000));
 
-    CapturedProcess simulator;
+    ChildProcess simulator;
     ASSERT_TRUE(simulator.start(gb::test::hostPath(GB_EFALCON), {"--commands", "--quiet"}));
     ASSERT_TRUE(simulator.readUntil("falcon-sim: holding", line, 20000));
     simulator.writeLine("Eyebrow Lights/MasterCaution=on");
@@ -84,7 +83,7 @@ TEST(GlowbridgeUnderWine, TrayDoubleClicksStopAndStartTheTransferAndWmCloseEndsI
                     "F4CheckTimer=4000\r\nF4ReadTimer=100\r\nDebugFile=" +
                         folder.file("Glowbridge.txt") +
                         "\r\n[Eyebrow Lights]\r\nMasterCaution=5,6\r\n");
-    CapturedProcess glowbridge;
+    ChildProcess glowbridge;
     ASSERT_TRUE(glowbridge.start(gb::test::hostPath(GB_GLOWBRIDGE), {"/ini=" + ini}));
 
     // The icon was added (the frame comes up only then) and its window takes notifications.

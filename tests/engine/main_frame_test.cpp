@@ -30,7 +30,7 @@ class MainFrameTest : public FrameFixture {};
 
 TEST_F(MainFrameTest, AttachesOnTheThirdTickAndTheCardFollowsTheCockpit) {
     writeSettings("F4CheckTimer=4000\nF4ReadTimer=100\n");
-    PublishedBlock block;
+    SimulatorBlock block;
     ASSERT_TRUE(block.ok());
     block.set({"Eyebrow Lights/MasterCaution=on", "Caution Lights/FwdFuelLow=on",
                "Primary Data/KIAS=100"});
@@ -92,7 +92,7 @@ TEST_F(MainFrameTest, AttachesOnTheThirdTickAndTheCardFollowsTheCockpit) {
 
 TEST_F(MainFrameTest, StopSurvivesTheSimulatorsRestartUntilStart) {
     writeSettings("");
-    PublishedBlock block;
+    SimulatorBlock block;
     ASSERT_TRUE(createFrame());
     running = true;
     ASSERT_EQ(ticksUntilAttached(5), 3);
@@ -120,7 +120,7 @@ TEST_F(MainFrameTest, StopSurvivesTheSimulatorsRestartUntilStart) {
 
 TEST_F(MainFrameTest, DisabledCommandsAreNotCarriedOutHoweverTheyArrive) {
     writeSettings("");
-    PublishedBlock block;
+    SimulatorBlock block;
     // Card 255 is no card: the binding shows its message and the icon stays red.
     ASSERT_TRUE(createFrame("/dev=255"));
     ASSERT_EQ(boxes.shown().size(), 1u);
@@ -259,7 +259,7 @@ TEST_F(MainFrameTest, HelpOpensTheGuideShippedNextToTheProgram) {
 // A new check period restarts CHECK_TIMER at once; a new read period waits for the next attach.
 TEST_F(MainFrameTest, GeneralOkRestartsTheCheckTimerButNotTheReadTimer) {
     writeSettings("F4CheckTimer=4000\nF4ReadTimer=100\n");
-    PublishedBlock block;
+    SimulatorBlock block;
     ASSERT_TRUE(createFrame());
     CMainFrame* raw = frame.get();
     NestingDialogs dialogs(raw);
@@ -303,7 +303,7 @@ TEST_F(MainFrameTest, GeneralOkRestartsTheCheckTimerButNotTheReadTimer) {
 
 TEST_F(MainFrameTest, ZeroAndNegativePeriodsFromTheSettingsNeitherSpinNorDivideByZero) {
     writeSettings("F4CheckTimer=0\nF4ReadTimer=-1\n");
-    PublishedBlock block;
+    SimulatorBlock block;
     ASSERT_TRUE(createFrame());
     EXPECT_EQ(frame->checkPeriod(), 0u);
     EXPECT_EQ(frame->readPeriod(), 0xFFFFFFFFu);
@@ -321,7 +321,7 @@ TEST_F(MainFrameTest, ZeroAndNegativePeriodsFromTheSettingsNeitherSpinNorDivideB
 
 TEST_F(MainFrameTest, ExitDestroysWithoutTheBlueIconAndTheDestructorClosesTheCard) {
     writeSettings("");
-    PublishedBlock block;
+    SimulatorBlock block;
     ASSERT_TRUE(createFrame());
     running = true;
     ASSERT_EQ(ticksUntilAttached(3), 3);
@@ -344,7 +344,7 @@ TEST_F(MainFrameTest, ExitDestroysWithoutTheBlueIconAndTheDestructorClosesTheCar
 
 TEST_F(MainFrameTest, CloseStopsTheTimersClosesTheCardAndShowsBlueBeforeTheIconGoes) {
     writeSettings("");
-    PublishedBlock block;
+    SimulatorBlock block;
     ASSERT_TRUE(createFrame());
     running = true;
     ASSERT_EQ(ticksUntilAttached(3), 3);
@@ -386,7 +386,7 @@ TEST_F(MainFrameTest, AReadTickInsideARunningCycleIsDroppedAndLogged) {
                                    standInGetAnalogs};
     services.procedures = &pumping;
     pumpingQProcCalls = 0;
-    PublishedBlock block;
+    SimulatorBlock block;
     block.set({"Eyebrow Lights/MasterCaution=on"});
     ASSERT_TRUE(createFrame());
     const bool firstLines = debugLineCount() == 0; // lines are numbered per process
@@ -406,7 +406,7 @@ TEST_F(MainFrameTest, AReadTickInsideARunningCycleIsDroppedAndLogged) {
 
 TEST_F(MainFrameTest, DebugModeAsksFirstAndLogsEveryChange) {
     writeSettings("");
-    PublishedBlock block;
+    SimulatorBlock block;
     block.set({"Eyebrow Lights/MasterCaution=on", "Primary Data/KIAS=100"});
     const bool firstLines = debugLineCount() == 0;
     ASSERT_TRUE(createFrame("/debug=0"));
