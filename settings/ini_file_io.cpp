@@ -10,8 +10,26 @@ std::FILE* IniFileIo::open(const char* path, const char* mode) {
 }
 
 int IniFileIo::readLine(std::FILE* file, char* buffer, int capacity) {
-    if (std::fgets(buffer, capacity, file) != nullptr) return 1;
-    return std::ferror(file) ? -1 : 0;
+    int stored = 0;
+    for (int characters = 0; characters < capacity - 1;) {
+        const int c = std::getc(file);
+        if (c == EOF) break;
+        buffer[stored++] = static_cast<char>(c);
+        ++characters;
+        if (c == '\n') break;
+        if (c == '\r') {
+            // CR LF is one line end; kept together even when it ends a full piece.
+            const int after = std::getc(file);
+            if (after == '\n') {
+                buffer[stored++] = '\n';
+                break;
+            }
+            if (after != EOF) std::ungetc(after, file);
+        }
+    }
+    buffer[stored] = '\0';
+    if (std::ferror(file)) return -1;
+    return stored;
 }
 
 bool IniFileIo::write(std::FILE* file, const char* text, std::size_t length) {

@@ -12,9 +12,14 @@ class IniFileIo {
 public:
     virtual ~IniFileIo() = default;
 
-    // fopen with the store's text modes ("rt", "wt", "at").
+    // fopen. The store opens its files in binary ("rb", "wb", "ab") and handles line ends itself,
+    // so both builds read and write the same bytes.
     virtual std::FILE* open(const char* path, const char* mode);
-    // One line as fgets reads it: 1 when a line was read, 0 at the end, -1 on a read error.
+    // One line as fgets(buffer, capacity) would read it in the Windows runtime's text mode: at
+    // most capacity - 1 characters, CR LF counting as one, up to and including the line end. The
+    // bytes are stored as they are in the file (CR LF stays two bytes, NUL and Ctrl-Z are ordinary
+    // bytes), so `buffer` holds capacity + 1 bytes; a zero follows them. The number of bytes
+    // stored, 0 at the end, -1 on a read error.
     virtual int readLine(std::FILE* file, char* buffer, int capacity);
     // Writes all `length` bytes or reports false.
     virtual bool write(std::FILE* file, const char* text, std::size_t length);

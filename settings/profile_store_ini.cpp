@@ -1,6 +1,11 @@
 // The INI backend: lookups by name and by index, section enumeration, and the writer, which
 // appends a new section in place or rewrites the whole file through its ".bak" copy.
+//
+// Files are read and written in binary on every build. Lines split as the Windows runtime's text
+// mode splits them, but NUL and Ctrl-Z are ordinary bytes, and a rewrite copies every line it
+// does not change byte for byte, line end included. New lines end in the platform's line end.
 
+#include "platform/runtime.h"
 #include "settings/ini_file_io.h"
 #include "settings/profile_store.h"
 
@@ -58,6 +63,14 @@ int copyOut(char* buffer, int capacity, const char* text, int length) {
     return count;
 }
 
+// The line end a line was read with: CR LF, LF, or none (the last line, or a piece of a longer
+// line).
+const char* lineEndOf(const char* line, std::size_t length) {
+    if (length >= 2 && line[length - 2] == '\r' && line[length - 1] == '\n') return "\r\n";
+    if (length >= 1 && line[length - 1] == '\n') return "\n";
+    return nullptr;
+}
+
 // Owns one open stream of the store's file operations and closes it on every path.
 class OpenFile {
 public:
@@ -78,6 +91,32 @@ private:
     std::FILE* file_;
 };
 
+// The lines of an open file, as the file seam reads them.
+class LineReader {
+public:
+    LineReader(IniFileIo& io, std::FILE* file, int capacity)
+        : io_(io), file_(file), capacity_(capacity),
+          buffer_(static_cast<std::size_t>(capacity) + 1) {}
+
+    // 1 with the next line in text() and size(), 0 at the end, -1 on a read error.
+    int next() {
+        const int got = io_.readLine(file_, buffer_.data(), capacity_);
+        if (got <= 0) return got;
+        size_ = static_cast<std::size_t>(got);
+        return 1;
+    }
+    // The line's bytes with their line end, zero-terminated; parsing stops at a NUL in them.
+    const char* text() const { return buffer_.data(); }
+    std::size_t size() const { return size_; }
+
+private:
+    IniFileIo& io_;
+    std::FILE* file_;
+    int capacity_;
+    std::vector<char> buffer_;
+    std::size_t size_ = 0;
+};
+
 } // namespace
 
 // By name when `pattern` is null: the value goes to `buffer`. By index otherwise: the index-th
@@ -91,17 +130,17 @@ int ProfileStore::iniLookup(const char* sectionName, const char* key, const char
         lastError = NoIniFile;
         return 0;
     }
-    OpenFile file(*fileIo, fileIo->open(iniPath, "rt"));
+    OpenFile file(*fileIo, fileIo->open(iniPath, "rb"));
     if (file.get() == nullptr) {
         lastError = CannotRead;
         return 0;
     }
-    std::vector<char> line(kLineCapacity + 1);
+    LineReader lines(*fileIo, file.get(), kLineCapacity);
     const char* wanted = sectionOr(sectionName);
     int got;
-    while ((got = fileIo->readLine(file.get(), line.data(), kLineCapacity)) == 1) {
+    while ((got = lines.next()) == 1) {
         ++sectionLine;
-        if (isHeaderOf(line.data(), wanted)) break;
+        if (isHeaderOf(lines.text(), wanted)) break;
     }
     if (got != 1) {
         // A read error is reported as unreadable, not as a missing section that a write would
@@ -118,11 +157,12 @@ int ProfileStore::iniLookup(const char* sectionName, const char* key, const char
     }
     const int keyLength = static_cast<int>(std::strlen(name));
     int matches = 0;
-    while ((got = fileIo->readLine(file.get(), line.data(), kLineCapacity)) == 1) {
+    while ((got = lines.next()) == 1) {
         ++keyLine;
+        const char* line = lines.text();
         if (line[0] == '[') break;
         if (line[0] == '#' || line[0] == ';') continue;
-        const Entry entry = parseEntry(line.data());
+        const Entry entry = parseEntry(line);
         if (pattern == nullptr) {
             if (entry.nameLength == keyLength &&
                 std::memcmp(entry.name, key, static_cast<std::size_t>(keyLength)) == 0)
@@ -177,14 +217,15 @@ bool ProfileStore::iniAppendSection(const char* sectionName, const char* key, co
     lastError = Ok;
     const bool hadLines = sectionLine > 0;
     const std::int64_t oldSize = fileIo->size(iniPath);
-    OpenFile file(*fileIo, fileIo->open(iniPath, "at"));
+    OpenFile file(*fileIo, fileIo->open(iniPath, "ab"));
     if (file.get() == nullptr) {
         lastError = CannotWrite;
         return false;
     }
-    const std::string header = std::string("[") + sectionOr(sectionName) + "]\n";
-    const std::string entry = std::string(key) + "=" + value + "\n";
-    bool written = !hadLines || fileIo->write(file.get(), "\n", 1);
+    const std::string lineEnd = platform::textLineEnd();
+    const std::string header = std::string("[") + sectionOr(sectionName) + "]" + lineEnd;
+    const std::string entry = std::string(key) + "=" + value + lineEnd;
+    bool written = !hadLines || fileIo->write(file.get(), lineEnd.data(), lineEnd.size());
     written = written && fileIo->write(file.get(), header.data(), header.size());
     written = written && fileIo->write(file.get(), entry.data(), entry.size());
     const bool closed = file.close();
@@ -219,42 +260,48 @@ bool ProfileStore::iniRewrite(const char* key, const char* value, Rewrite mode,
         lastError = code;
         return false;
     };
-    OpenFile in(*fileIo, fileIo->open(backup.c_str(), "rt"));
+    OpenFile in(*fileIo, fileIo->open(backup.c_str(), "rb"));
     if (in.get() == nullptr) return restore(CannotReadBackup);
-    OpenFile out(*fileIo, fileIo->open(iniPath, "wt"));
+    OpenFile out(*fileIo, fileIo->open(iniPath, "wb"));
     if (out.get() == nullptr) {
         in.close();
         return restore(CannotWrite);
     }
 
+    const char* newLineEnd = platform::textLineEnd();
     const std::string entry = mode == Rewrite::Insert || mode == Rewrite::Replace
-                                  ? std::string(key) + "=" + value + "\n"
+                                  ? std::string(key) + "=" + value
                                   : std::string();
     auto put = [&](const char* text, std::size_t length) {
         return fileIo->write(out.get(), text, length);
     };
-    std::vector<char> text(kLineCapacity + 1);
+    auto putText = [&](const char* text) { return put(text, std::strlen(text)); };
+    LineReader lines(*fileIo, in.get(), kLineCapacity);
     std::uint32_t number = 0;
     bool ok = true;
     bool skipping = false;
     bool lastHadEnd = true;
     int got = 0;
-    while (ok && (got = fileIo->readLine(in.get(), text.data(), kLineCapacity)) == 1) {
+    while (ok && (got = lines.next()) == 1) {
         ++number;
-        const std::size_t length = std::strlen(text.data());
-        lastHadEnd = length > 0 && text[length - 1] == '\n';
+        const char* text = lines.text();
+        const std::size_t length = lines.size();
+        const char* lineEnd = lineEndOf(text, length);
+        lastHadEnd = lineEnd != nullptr;
         if (skipping && text[0] != '[') continue;
         skipping = false;
         if (number != line) {
-            ok = put(text.data(), length);
+            ok = ok && put(text, length);
             continue;
         }
         switch (mode) {
         case Rewrite::Insert:
-            ok = put(entry.data(), entry.size()) && put(text.data(), length);
+            ok = ok && put(entry.data(), entry.size()) && putText(newLineEnd) && put(text, length);
             break;
         case Rewrite::Replace:
-            ok = put(entry.data(), entry.size());
+            // The replaced line keeps its own line end.
+            ok = ok && put(entry.data(), entry.size()) &&
+                 putText(lineEnd != nullptr ? lineEnd : newLineEnd);
             break;
         case Rewrite::DeleteKey:
             break;
@@ -265,7 +312,8 @@ bool ProfileStore::iniRewrite(const char* key, const char* value, Rewrite mode,
     }
     if (ok && got < 0) ok = false;
     if (ok && mode == Rewrite::Insert && line == number + 1)
-        ok = (lastHadEnd || put("\n", 1)) && put(entry.data(), entry.size());
+        ok = (lastHadEnd || putText(newLineEnd)) && put(entry.data(), entry.size()) &&
+             putText(newLineEnd);
     in.close();
     const bool closed = out.close();
     if (!ok || !closed) return restore(CannotWrite);
@@ -290,15 +338,16 @@ bool ProfileStore::iniDeleteSection(const char* sectionName) {
 }
 
 int ProfileStore::iniEnumSections(int index, const char* pattern, char* buffer, int capacity) {
-    OpenFile file(*fileIo, fileIo->open(iniPath, "rt"));
+    OpenFile file(*fileIo, fileIo->open(iniPath, "rb"));
     if (file.get() == nullptr) {
         lastError = CannotRead;
         return 0;
     }
-    char line[kHeaderLineCapacity + 1];
+    LineReader lines(*fileIo, file.get(), kHeaderLineCapacity);
     int matches = 0;
     int got;
-    while ((got = fileIo->readLine(file.get(), line, kHeaderLineCapacity)) == 1) {
+    while ((got = lines.next()) == 1) {
+        const char* line = lines.text();
         if (line[0] != '[') continue;
         const char* close = std::strchr(line + 1, ']');
         if (close == nullptr) continue;

@@ -6,4 +6,8 @@ bool runningUnderWine() {
     return false;
 }
 
+const char* textLineEnd() {
+    return "\n";
+}
+
 } // namespace gb::platform

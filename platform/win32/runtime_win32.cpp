@@ -9,4 +9,8 @@ bool runningUnderWine() {
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+const char* textLineEnd() {
+    return "\r\n";
+}
+
 } // namespace gb::platform

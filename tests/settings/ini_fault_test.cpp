@@ -33,8 +33,8 @@ public:
         const std::string role = std::string(path == bak_ ? "backup " : "file ") + mode;
         // Opening a file that is not there fails anyway; the store then creates it.
         const std::int32_t code =
-            role == "file rt"     ? (fileExists(path) ? ProfileStore::CannotRead : ProfileStore::Ok)
-            : role == "backup rt" ? ProfileStore::CannotReadBackup
+            role == "file rb"     ? (fileExists(path) ? ProfileStore::CannotRead : ProfileStore::Ok)
+            : role == "backup rb" ? ProfileStore::CannotReadBackup
                                   : ProfileStore::CannotWrite;
         if (fails("open " + role, code)) return nullptr;
         std::FILE* file = IniFileIo::open(path, mode);
@@ -42,7 +42,7 @@ public:
         return file;
     }
     int readLine(std::FILE* file, char* buffer, int capacity) override {
-        const bool backup = roles_[file] == "backup rt";
+        const bool backup = roles_[file] == "backup rb";
         if (fails(backup ? "read backup" : "read file",
                   backup ? ProfileStore::CannotWrite : ProfileStore::CannotRead))
             return -1;
@@ -58,7 +58,7 @@ public:
     bool close(std::FILE* file) override {
         const std::string role = roles_[file];
         roles_.erase(file);
-        const bool written = role == "file wt" || role == "file at";
+        const bool written = role == "file wb" || role == "file ab";
         const bool failed =
             fails("close " + role, written ? ProfileStore::CannotWrite : ProfileStore::Ok);
         return IniFileIo::close(file) && !failed;

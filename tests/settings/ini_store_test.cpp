@@ -119,7 +119,8 @@ TEST_F(IniStore, UnchangedValueLeavesTheFileAlone) {
 TEST_F(IniStore, NewKeyGoesDirectlyBelowAHeaderOnTheLastLine) {
     writeBytes(path, "[A]\nx=1\n[B]");
     EXPECT_TRUE(store->SetString("B", "k", "v"));
-    EXPECT_EQ(bytes(), asWritten("[A]\nx=1\n[B]\nk=v\n"));
+    // The lines there keep their LF; the new line ends like every new line.
+    EXPECT_EQ(bytes(), "[A]\nx=1\n[B]" + textLineEnd() + "k=v" + textLineEnd());
     writeBytes(path, asWritten("[A]\n[B]\n"));
     EXPECT_TRUE(store->SetString("B", "k", "v"));
     EXPECT_TRUE(store->SetString("B", "j", "w"));

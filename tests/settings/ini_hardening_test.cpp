@@ -1,0 +1,78 @@
+// Bytes golden files never hold (NUL, Ctrl-Z, a byte-order mark, line ends inside values), files
+// that cannot be read, and read-only files: a write changes the one line it means to change and
+// leaves every other byte as it was, or refuses and leaves the file alone.
+
+#include "platform/runtime.h"
+#include "settings/profile_store.h"
+#include "settings_files.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+using gb::ProfileStore;
+using namespace gb::test;
+
+namespace {
+
+class IniHardening : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = folder.file("glowbridge.ini");
+        store = std::make_unique<ProfileStore>(path.c_str(), nullptr);
+    }
+    void put(const std::string& text) { writeBytes(path, text); }
+    std::string bytes() const { return readBytes(path); }
+    std::string backup() const { return folder.file("glowbridge.bak"); }
+
+    TempFolder folder;
+    std::string path;
+    std::unique_ptr<ProfileStore> store;
+};
+
+TEST_F(IniHardening, NulByteStaysInItsLine) {
+    const std::string before("[A]\nk=1\0junk\nm=2\n", 17);
+    put(before);
+    EXPECT_EQ(store->GetInt("A", "k", 9), 1);
+    EXPECT_EQ(store->GetInt("A", "m", 9), 2);
+    EXPECT_TRUE(store->SetInt("A", "m", 3));
+    EXPECT_EQ(bytes(), std::string("[A]\nk=1\0junk\nm=3\n", 17));
+    // The line with the NUL is the one replaced: all of it goes, nothing after it.
+    EXPECT_TRUE(store->SetInt("A", "k", 4));
+    EXPECT_EQ(bytes(), "[A]\nk=4\nm=3\n");
+}
+
+TEST_F(IniHardening, CtrlZIsAnOrdinaryByte) {
+    put("[A]\nk=1\n\x1A\n[B]\nm=2\n");
+    EXPECT_EQ(store->GetInt("B", "m", 9), 2);
+    EXPECT_TRUE(store->SetInt("A", "k", 2));
+    EXPECT_EQ(bytes(), "[A]\nk=2\n\x1A\n[B]\nm=2\n");
+    // The section after the Ctrl-Z is found, not appended a second time.
+    EXPECT_TRUE(store->SetInt("B", "m", 5));
+    EXPECT_EQ(bytes(), "[A]\nk=2\n\x1A\n[B]\nm=5\n");
+    put("[A]\nk=1\x1Atail\n");
+    EXPECT_STREQ(store->GetString("A", "k", nullptr), "1\x1Atail");
+}
+
+TEST_F(IniHardening, EachLineKeepsItsOwnLineEnd) {
+    const std::string lineEnd = gb::platform::textLineEnd();
+    EXPECT_EQ(lineEnd, textLineEnd());
+    put("[A]\r\nk=1\r\nj=1\nlone=a\rb\r\n[B]\nm=2");
+    EXPECT_STREQ(store->GetString("A", "k", nullptr), "1");
+    EXPECT_STREQ(store->GetString("A", "lone", nullptr), "a");
+    EXPECT_TRUE(store->SetInt("A", "k", 2));
+    EXPECT_TRUE(store->SetInt("A", "j", 2));
+    EXPECT_EQ(bytes(), "[A]\r\nk=2\r\nj=2\nlone=a\rb\r\n[B]\nm=2");
+    // A replaced last line without a line end gets one; a new line gets the platform's.
+    EXPECT_TRUE(store->SetInt("B", "m", 3));
+    EXPECT_TRUE(store->SetInt("A", "new", 1));
+    EXPECT_EQ(bytes(), "[A]\r\nnew=1" + lineEnd + "k=2\r\nj=2\nlone=a\rb\r\n[B]\nm=3" + lineEnd);
+    EXPECT_TRUE(store->DeleteKey("A", "j"));
+    EXPECT_TRUE(store->SetString("C", "c", "x"));
+    EXPECT_EQ(bytes(), "[A]\r\nnew=1" + lineEnd + "k=2\r\nlone=a\rb\r\n[B]\nm=3" + lineEnd +
+                           lineEnd + "[C]" + lineEnd + "c=x" + lineEnd);
+    EXPECT_FALSE(fileExists(backup()));
+}
+
+} // namespace
