@@ -17,11 +17,26 @@ constexpr int kNameLength = 63;
 
 // The Windows runtime's text-mode reading, done by hand so that both builds split and number the
 // lines of a file identically: CR LF becomes LF, a lone CR stays, Ctrl-Z ends the file, and a
-// read takes at most 1023 characters up to and including LF (fgets).
+// read takes at most 1023 characters up to and including LF (fgets). A UTF-8 byte-order mark
+// that starts the file is skipped, so that a header on the first line is recognised.
 class TextModeReader {
 public:
     explicit TextModeReader(std::FILE* file) : file_(file) {}
     TextModeReader(const char* data, std::size_t size) : data_(data), size_(size) {}
+
+    // Call before the first piece: true when the file began with the mark (now skipped).
+    bool skipByteOrderMark() {
+        static const int mark[] = {0xEF, 0xBB, 0xBF};
+        int seen[3];
+        int n = 0;
+        while (n < 3 && (seen[n] = raw()) == mark[n])
+            ++n;
+        if (n == 3) return true;
+        // Put back what was read, the byte that differed included, last first.
+        for (int i = (n < 3 && seen[n] >= 0) ? n : n - 1; i >= 0; --i)
+            pushBack(seen[i]);
+        return false;
+    }
 
     bool readPiece(char* buffer, int length) {
         int n = 0;
@@ -37,14 +52,12 @@ public:
 
 private:
     int raw() {
-        if (pushedBack_ != kNone) {
-            const int c = pushedBack_;
-            pushedBack_ = kNone;
-            return c;
-        }
+        if (pending_ > 0) return pushedBack_[--pending_];
         if (file_ != nullptr) return std::getc(file_);
         return position_ < size_ ? static_cast<unsigned char>(data_[position_++]) : -1;
     }
+
+    void pushBack(int c) { pushedBack_[pending_++] = c; }
 
     int next() {
         if (ended_) return -1;
@@ -53,18 +66,18 @@ private:
         if (c == '\r') {
             const int after = raw();
             if (after == '\n') return '\n';
-            pushedBack_ = after;
+            if (after >= 0) pushBack(after);
         }
         if (c < 0) ended_ = true;
         return c;
     }
 
-    static constexpr int kNone = -2;
     std::FILE* file_ = nullptr;
     const char* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t position_ = 0;
-    int pushedBack_ = kNone;
+    int pushedBack_[3] = {};
+    int pending_ = 0;
     bool ended_ = false;
 };
 
@@ -167,6 +180,8 @@ int readValue(Definition& d, const char* key, TokenList& tokens, int line,
 
 int parseLines(DefinitionList& list, TextModeReader& reader, platform::WindowHandle owner,
                const DefinitionParseOptions& options) {
+    const bool byteOrderMark = reader.skipByteOrderMark();
+    if (options.byteOrderMark != nullptr) *options.byteOrderMark = byteOrderMark;
     char text[kPieceLength + 1];
     int section = -1;
     int line = 0;

@@ -7,7 +7,8 @@
 //   -1 no path, -2 cannot open, -3 unknown element, -4 flag syntax, -5 QP# range,
 //   -6 PH# or PH-byte range, -7 analog syntax, -8 list full or no memory.
 // The file is read in the Windows runtime's text mode on every build (CR LF ends a line like LF,
-// Ctrl-Z ends the file) and in pieces of at most 1023 characters, each numbered as a line.
+// Ctrl-Z ends the file) and in pieces of at most 1023 characters, each numbered as a line. A UTF-8
+// byte-order mark at the start of the file is skipped.
 
 #include "cockpit/definition_list.h"
 
@@ -22,6 +23,8 @@ struct DefinitionParseOptions {
     bool continueAfterError = false;
     // When set, receives the file line of each accepted definition, by list position.
     std::int32_t* lineOfDefinition = nullptr;
+    // When set, receives whether the file began with a UTF-8 byte-order mark (which is skipped).
+    bool* byteOrderMark = nullptr;
 };
 
 // Reads the file into `list`: the number of definitions in it (0 after showing "No data to

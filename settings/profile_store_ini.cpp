@@ -3,7 +3,8 @@
 //
 // Files are read and written in binary on every build. Lines split as the Windows runtime's text
 // mode splits them, but NUL and Ctrl-Z are ordinary bytes, and a rewrite copies every line it
-// does not change byte for byte, line end included. New lines end in the platform's line end.
+// does not change byte for byte, line end included. A UTF-8 byte-order mark at the start of the
+// file is skipped when reading and kept when rewriting. New lines end in the platform's line end.
 
 #include "platform/runtime.h"
 #include "settings/ini_file_io.h"
@@ -19,6 +20,8 @@ namespace {
 
 constexpr int kLineCapacity = 32000;
 constexpr int kHeaderLineCapacity = 1024;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr std::size_t kByteOrderMarkSize = 3;
 
 struct Entry {
     const char* name;
@@ -91,7 +94,8 @@ private:
     std::FILE* file_;
 };
 
-// The lines of an open file, as the file seam reads them.
+// The lines of an open file, as the file seam reads them, with a byte-order mark at the start of
+// the file set apart from the first line.
 class LineReader {
 public:
     LineReader(IniFileIo& io, std::FILE* file, int capacity)
@@ -102,19 +106,32 @@ public:
     int next() {
         const int got = io_.readLine(file_, buffer_.data(), capacity_);
         if (got <= 0) return got;
+        text_ = buffer_.data();
         size_ = static_cast<std::size_t>(got);
+        byteOrderMark_ = first_ && size_ >= kByteOrderMarkSize &&
+                         std::memcmp(text_, kByteOrderMark, kByteOrderMarkSize) == 0;
+        first_ = false;
+        if (byteOrderMark_) {
+            text_ += kByteOrderMarkSize;
+            size_ -= kByteOrderMarkSize;
+        }
         return 1;
     }
     // The line's bytes with their line end, zero-terminated; parsing stops at a NUL in them.
-    const char* text() const { return buffer_.data(); }
+    const char* text() const { return text_; }
     std::size_t size() const { return size_; }
+    // The file starts with a byte-order mark, and this is its first line.
+    bool byteOrderMark() const { return byteOrderMark_; }
 
 private:
     IniFileIo& io_;
     std::FILE* file_;
     int capacity_;
     std::vector<char> buffer_;
+    const char* text_ = "";
     std::size_t size_ = 0;
+    bool first_ = true;
+    bool byteOrderMark_ = false;
 };
 
 } // namespace
@@ -288,6 +305,8 @@ bool ProfileStore::iniRewrite(const char* key, const char* value, Rewrite mode,
         const std::size_t length = lines.size();
         const char* lineEnd = lineEndOf(text, length);
         lastHadEnd = lineEnd != nullptr;
+        // The mark stays at the start of the file whatever becomes of the first line.
+        if (lines.byteOrderMark()) ok = put(kByteOrderMark, kByteOrderMarkSize);
         if (skipping && text[0] != '[') continue;
         skipping = false;
         if (number != line) {

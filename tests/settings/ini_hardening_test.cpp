@@ -16,6 +16,8 @@ using namespace gb::test;
 
 namespace {
 
+const std::string kMark = "\xEF\xBB\xBF";
+
 class IniHardening : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -73,6 +75,29 @@ TEST_F(IniHardening, EachLineKeepsItsOwnLineEnd) {
     EXPECT_EQ(bytes(), "[A]\r\nnew=1" + lineEnd + "k=2\r\nlone=a\rb\r\n[B]\nm=3" + lineEnd +
                            lineEnd + "[C]" + lineEnd + "c=x" + lineEnd);
     EXPECT_FALSE(fileExists(backup()));
+}
+
+TEST_F(IniHardening, ByteOrderMarkIsSkippedAndKept) {
+    put(kMark + "[Settings]\nSection=Flight\n[Flight]\nF4ReadTimer=50\n");
+    EXPECT_STREQ(store->GetString("Settings", "Section", nullptr), "Flight");
+    EXPECT_EQ(store->sectionLine, 1u);
+    char name[64];
+    EXPECT_EQ(store->EnumSections(0, "*", name, 63), 8);
+    EXPECT_STREQ(name, "Settings");
+    // Found in place: no second [Settings] at the end.
+    EXPECT_TRUE(store->SetString("Settings", "Section", "Ground"));
+    EXPECT_TRUE(store->SetString("Settings", "ConfigFile", "cockpit.dat"));
+    const std::string lineEnd = textLineEnd();
+    EXPECT_EQ(bytes(), kMark + "[Settings]\nConfigFile=cockpit.dat" + lineEnd +
+                           "Section=Ground\n[Flight]\nF4ReadTimer=50\n");
+    // The mark stays at the start when the first line itself goes.
+    EXPECT_TRUE(store->DeleteSection("Settings"));
+    EXPECT_EQ(bytes(), kMark + "[Flight]\nF4ReadTimer=50\n");
+    EXPECT_EQ(store->GetInt("Flight", "F4ReadTimer", 0), 50);
+    // Only a mark at the very start is one.
+    put("[A]\n" + kMark + "[B]\nk=1\n");
+    EXPECT_EQ(store->GetInt("B", "k", 9), 9);
+    EXPECT_EQ(store->lastError, ProfileStore::SectionNotFound);
 }
 
 } // namespace

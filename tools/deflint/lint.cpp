@@ -103,10 +103,15 @@ LintReport lintDefinitionFile(const char* path, bool everyFault) {
     DefinitionParseOptions options;
     options.continueAfterError = everyFault;
     options.lineOfDefinition = lines.data();
+    bool byteOrderMark = false;
+    options.byteOrderMark = &byteOrderMark;
     {
         RecordingBoxes boxes;
         report.result = parseDefinitionFile(*list, path, nullptr, options);
-        report.output = boxes.report();
+        if (byteOrderMark)
+            report.output =
+                "note: the file starts with a UTF-8 byte-order mark, which is skipped\n";
+        report.output += boxes.report();
         if (everyFault && report.result < 0) {
             report.output += std::to_string(boxes.shown()) + " faulty line" +
                              (boxes.shown() == 1 ? "" : "s") + "\n";

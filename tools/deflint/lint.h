@@ -18,9 +18,10 @@ struct LintReport {
 int lintExitStatus(int loaderResult);
 constexpr int kLintUsageStatus = 64;
 
-// Reads the file as the program does and returns the text glowbridge-lint prints: for a good file
-// every definition as the program will use it and the Pigeon-hole range; otherwise the message
-// box the program would show, caption included. With `everyFault` the loader goes on past faulty
+// Reads the file as the program does and returns the text glowbridge-lint prints: a note when the
+// file starts with a UTF-8 byte-order mark; for a good file every definition as the program will
+// use it and the Pigeon-hole range; otherwise the message box the program would show, caption
+// included. With `everyFault` the loader goes on past faulty
 // lines and every one's message is listed.
 LintReport lintDefinitionFile(const char* path, bool everyFault);
 
