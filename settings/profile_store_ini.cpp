@@ -74,6 +74,15 @@ const char* lineEndOf(const char* line, std::size_t length) {
     return nullptr;
 }
 
+// A key the file cannot hold: the reader's key name would end early at a control character or
+// "=", or the line would read as a header or a comment, so it could never be found again.
+bool unfitKey(const char* key) {
+    if (key[0] == '[' || key[0] == '#' || key[0] == ';') return true;
+    for (const char* p = key; *p != '\0'; ++p)
+        if (*p == '=' || static_cast<unsigned char>(*p) < 32) return true;
+    return false;
+}
+
 // Owns one open stream of the store's file operations and closes it on every path.
 class OpenFile {
 public:
@@ -208,9 +217,20 @@ bool ProfileStore::iniWrite(const char* sectionName, const char* key, const char
         lastError = NotWritable;
         return false;
     }
-    // An entry without a key could never be read back; refuse it rather than report it stored.
-    if (key == nullptr || key[0] == '\0') {
+    // What the file cannot hold is refused rather than reported stored: a key or section that
+    // could never be found again (every later write would add another line), and a value whose
+    // line end would split its line.
+    if (key == nullptr || key[0] == '\0' || unfitKey(key)) {
         lastError = KeyNotFound;
+        return false;
+    }
+    const char* header = sectionOr(sectionName);
+    if (std::strpbrk(header, "\r\n]") != nullptr) {
+        lastError = SectionNotFound;
+        return false;
+    }
+    if (std::strpbrk(value, "\r\n") != nullptr) {
+        lastError = CannotWrite;
         return false;
     }
     std::vector<char> stored(ValueCapacity + 1);

@@ -100,4 +100,42 @@ TEST_F(IniHardening, ByteOrderMarkIsSkippedAndKept) {
     EXPECT_EQ(store->lastError, ProfileStore::SectionNotFound);
 }
 
+TEST_F(IniHardening, RefusesTextTheFileCannotHold) {
+    const std::string before = "[A]\nk=v\n";
+    put(before);
+    for (const char* value : {"a\nb", "a\rb", "ab\r\n", "\n"}) {
+        EXPECT_FALSE(store->SetString("A", "k", value)) << value;
+        EXPECT_EQ(store->lastError, ProfileStore::CannotWrite) << value;
+        EXPECT_FALSE(store->SetString("A", "new", value)) << value;
+        EXPECT_FALSE(store->SetString("New", "k", value)) << value;
+        EXPECT_EQ(store->lastError, ProfileStore::CannotWrite) << value;
+    }
+    for (const char* key : {"k\n", "k\r", "\nk", "k=v", "=", "k\tx", "[B]", "#k", ";k"}) {
+        EXPECT_FALSE(store->SetString("A", key, "v")) << key;
+        EXPECT_EQ(store->lastError, ProfileStore::KeyNotFound) << key;
+        EXPECT_FALSE(store->SetInt("New", key, 1)) << key;
+    }
+    for (const char* section : {"A\nB", "A\r", "A]", "]", "x]y"}) {
+        EXPECT_FALSE(store->SetString(section, "k", "v")) << section;
+        EXPECT_EQ(store->lastError, ProfileStore::SectionNotFound) << section;
+    }
+    ASSERT_TRUE(store->SetSection("Cur]rent"));
+    EXPECT_FALSE(store->SetInt(nullptr, "k", 1));
+    EXPECT_EQ(store->lastError, ProfileStore::SectionNotFound);
+    EXPECT_EQ(bytes(), before);
+    EXPECT_FALSE(fileExists(backup()));
+
+    // Blanks and tabs inside, and a blank before a key, are text the file holds.
+    EXPECT_TRUE(store->SetString("A", "k", "a b\tc"));
+    EXPECT_TRUE(store->SetString("A", " k", "x"));
+    EXPECT_TRUE(store->SetString("A", "k", "a b\tc"));
+    EXPECT_STREQ(store->GetString("A", "k", nullptr), "a b\tc");
+    EXPECT_EQ(bytes(), "[A]\n k=x" + textLineEnd() + "k=a b\tc\n");
+    // Missing files are not created for refused text either.
+    const std::string fresh = folder.file("fresh.ini");
+    ProfileStore created(fresh.c_str(), nullptr);
+    EXPECT_FALSE(created.SetString(nullptr, "k", "a\nb"));
+    EXPECT_FALSE(fileExists(fresh));
+}
+
 } // namespace
