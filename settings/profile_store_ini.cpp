@@ -361,6 +361,10 @@ bool ProfileStore::iniRewrite(const char* key, const char* value, Rewrite mode,
 }
 
 bool ProfileStore::iniDeleteKey(const char* sectionName, const char* key) {
+    if (writable != 1) {
+        lastError = NotWritable;
+        return false;
+    }
     std::vector<char> stored(ValueCapacity + 1);
     iniLookup(sectionName, key, nullptr, 0, stored.data(), ValueCapacity);
     if (lastError != Ok) return false;
@@ -370,6 +374,10 @@ bool ProfileStore::iniDeleteKey(const char* sectionName, const char* key) {
 // Located with an index lookup for any entry, so a header with no line at all below it is
 // reported as -3 and stays.
 bool ProfileStore::iniDeleteSection(const char* sectionName) {
+    if (writable != 1) {
+        lastError = NotWritable;
+        return false;
+    }
     char unused[1];
     iniLookup(sectionName, nullptr, "*", 0, unused, 0);
     if (lastError != Ok) return false;

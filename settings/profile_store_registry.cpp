@@ -144,6 +144,10 @@ bool ProfileStore::regDeleteKey(const char* sectionName, const char* key) {
         lastError = NoRegistryPath;
         return false;
     }
+    if (writable != 1) {
+        lastError = NotWritable;
+        return false;
+    }
     OpenKey opened;
     if (!sectionKeyPath(sectionName, path, sizeof path) ||
         platform::regOpenKey(platform::registryRoot(rootKey), path, opened.out()) !=
@@ -160,6 +164,10 @@ bool ProfileStore::regDeleteSection(const char* sectionName) {
     char path[2 * NameLimit + 2];
     if (registryPath[0] == '\0') {
         lastError = NoRegistryPath;
+        return false;
+    }
+    if (writable != 1) {
+        lastError = NotWritable;
         return false;
     }
     const RegistryKey root = platform::registryRoot(rootKey);

@@ -2,6 +2,7 @@
 // that cannot be read, and read-only files: a write changes the one line it means to change and
 // leaves every other byte as it was, or refuses and leaves the file alone.
 
+#include "platform/file_attributes.h"
 #include "platform/runtime.h"
 #include "settings/profile_store.h"
 #include "settings_files.h"
@@ -136,6 +137,30 @@ TEST_F(IniHardening, RefusesTextTheFileCannotHold) {
     ProfileStore created(fresh.c_str(), nullptr);
     EXPECT_FALSE(created.SetString(nullptr, "k", "a\nb"));
     EXPECT_FALSE(fileExists(fresh));
+}
+
+TEST_F(IniHardening, DeletesOnAReadOnlyFileAreRefused) {
+    const std::string before = "[A]\nk=1\nj=2\n[B]\nm=3\n";
+    put(before);
+    ASSERT_TRUE(gb::platform::setFileReadOnly(path.c_str(), true));
+    ProfileStore readOnly(path.c_str(), nullptr);
+    ASSERT_EQ(readOnly.writable, 0);
+    EXPECT_FALSE(readOnly.DeleteKey("A", "k"));
+    EXPECT_EQ(readOnly.lastError, ProfileStore::NotWritable);
+    EXPECT_FALSE(readOnly.DeleteSection("B"));
+    EXPECT_EQ(readOnly.lastError, ProfileStore::NotWritable);
+    EXPECT_TRUE(gb::platform::fileAttributes(path.c_str()).readOnly);
+    EXPECT_FALSE(fileExists(backup()));
+    EXPECT_EQ(bytes(), before);
+    EXPECT_EQ(readOnly.GetInt("A", "k", 0), 1);
+
+    // Writable again, the next rewrite goes through (a read-only ".bak" used to block it).
+    ASSERT_TRUE(gb::platform::setFileReadOnly(path.c_str(), false));
+    ProfileStore writable(path.c_str(), nullptr);
+    EXPECT_TRUE(writable.DeleteKey("A", "k"));
+    EXPECT_TRUE(writable.SetInt("A", "j", 5));
+    EXPECT_EQ(bytes(), "[A]\nj=5\n[B]\nm=3\n");
+    EXPECT_FALSE(fileExists(backup()));
 }
 
 } // namespace
