@@ -181,15 +181,18 @@ bool ProfileStore::SetString(const char* sectionName, const char* key, const cha
                     static_cast<std::uint32_t>(std::strlen(value)));
 }
 
+// The lookup runs even with no room for a byte, so lastError and the line numbers always tell
+// about this call.
 int ProfileStore::GetBinary(const char* sectionName, const char* key, void* buffer, int capacity,
                             const void* fallback) {
     lastError = Ok;
-    if (buffer == nullptr || capacity <= 0) return 0;
-    if (fallback != nullptr) std::memmove(buffer, fallback, static_cast<std::size_t>(capacity));
+    if (buffer == nullptr || capacity < 0) capacity = 0;
+    if (fallback != nullptr && capacity > 0)
+        std::memmove(buffer, fallback, static_cast<std::size_t>(capacity));
     int count = 0;
     if (iniMode()) {
         iniLookup(sectionName, key, nullptr, 0, valueBuffer, ValueCapacity);
-        if (lastError == Ok)
+        if (lastError == Ok && capacity > 0)
             count =
                 profile_text::decodeHex(valueBuffer, static_cast<std::uint8_t*>(buffer), capacity);
     } else {

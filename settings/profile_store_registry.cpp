@@ -32,7 +32,7 @@ private:
 int copyBytes(void* buffer, int capacity, const void* data, std::uint32_t size) {
     const int count =
         size < static_cast<std::uint32_t>(capacity) ? static_cast<int>(size) : capacity;
-    std::memcpy(buffer, data, static_cast<std::size_t>(count));
+    if (count > 0) std::memcpy(buffer, data, static_cast<std::size_t>(count));
     return count;
 }
 

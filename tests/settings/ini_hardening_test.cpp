@@ -28,6 +28,9 @@ protected:
     void put(const std::string& text) { writeBytes(path, text); }
     std::string bytes() const { return readBytes(path); }
     std::string backup() const { return folder.file("glowbridge.bak"); }
+    std::string lines() const {
+        return std::to_string(store->sectionLine) + "," + std::to_string(store->keyLine);
+    }
 
     TempFolder folder;
     std::string path;
@@ -161,6 +164,24 @@ TEST_F(IniHardening, DeletesOnAReadOnlyFileAreRefused) {
     EXPECT_TRUE(writable.SetInt("A", "j", 5));
     EXPECT_EQ(bytes(), "[A]\nj=5\n[B]\nm=3\n");
     EXPECT_FALSE(fileExists(backup()));
+}
+
+TEST_F(IniHardening, GetBinaryLooksUpEvenWithNoRoom) {
+    put("[A]\nk=00\n");
+    EXPECT_EQ(store->GetInt("A", "k", 9), 0);
+    EXPECT_EQ(lines(), "1,2");
+    std::uint8_t buffer[2] = {7, 7};
+    EXPECT_EQ(store->GetBinary("B", "k", buffer, 0, nullptr), 0);
+    EXPECT_EQ(store->lastError, ProfileStore::SectionNotFound);
+    EXPECT_EQ(lines(), "2,2");
+    EXPECT_EQ(store->GetBinary("A", "missing", nullptr, 0, nullptr), 0);
+    EXPECT_EQ(store->lastError, ProfileStore::KeyNotFound);
+    EXPECT_EQ(store->GetBinary("A", "k", buffer, 0, buffer), 0);
+    EXPECT_EQ(store->lastError, ProfileStore::Ok);
+    EXPECT_EQ(lines(), "1,2");
+    EXPECT_EQ(buffer[0], 7);
+    EXPECT_EQ(store->GetBinary("A", "k", buffer, 2, nullptr), 1);
+    EXPECT_EQ(buffer[0], 0);
 }
 
 } // namespace
