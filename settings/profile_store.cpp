@@ -251,20 +251,31 @@ bool sameChar(char a, char b, bool caseSensitive) {
     return caseSensitive ? a == b : ascii::toLower(a) == ascii::toLower(b);
 }
 
-// The whole name must be consumed. A "*" tries the rest of the pattern at every later position.
-bool matchFrom(const char* name, int length, int at, const char* pattern, bool caseSensitive) {
-    for (; *pattern != '\0'; ++pattern) {
-        if (*pattern == '*') {
-            if (pattern[1] == '\0') return true;
-            for (int from = at; from <= length; ++from)
-                if (matchFrom(name, length, from, pattern + 1, caseSensitive)) return true;
+// The whole name must be consumed; "*" matches any run, "?" any one character. Greedy, going
+// back only to the latest "*": an earlier "*" never needs to take more, because the latest one
+// can take it instead. So the time is at most name length times pattern length.
+bool matchWhole(const char* name, int length, const char* pattern, bool caseSensitive) {
+    int at = 0;
+    const char* p = pattern;
+    const char* star = nullptr; // the pattern just after the latest "*"
+    int starAt = 0;             // where the name stood when that "*" took nothing
+    while (at < length) {
+        if (*p == '*') {
+            star = ++p;
+            starAt = at;
+        } else if (*p != '\0' && (*p == '?' || sameChar(*p, name[at], caseSensitive))) {
+            ++p;
+            ++at;
+        } else if (star != nullptr) {
+            p = star;
+            at = ++starAt;
+        } else {
             return false;
         }
-        if (at >= length) return false;
-        if (*pattern != '?' && !sameChar(*pattern, name[at], caseSensitive)) return false;
-        ++at;
     }
-    return at == length;
+    while (*p == '*')
+        ++p;
+    return *p == '\0';
 }
 
 } // namespace
@@ -272,7 +283,7 @@ bool matchFrom(const char* name, int length, int at, const char* pattern, bool c
 std::int32_t ProfileStore::MatchPattern(const char* name, int length, const char* pattern,
                                         bool caseSensitive) {
     if (name == nullptr || pattern == nullptr || length < 0) return -1;
-    if (!matchFrom(name, length, 0, pattern, caseSensitive)) return -1;
+    if (!matchWhole(name, length, pattern, caseSensitive)) return -1;
     const std::int32_t last = length > 0 ? (length - 1 < 0x7FFFF ? length - 1 : 0x7FFFF) : 0;
     return last << 12;
 }
