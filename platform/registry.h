@@ -49,10 +49,13 @@ std::int32_t regCloseKey(RegistryKey key);
 // data gives RegMoreData and the needed size in *size. Null or empty name: the key's default value.
 std::int32_t regQueryValue(RegistryKey key, const char* name, std::uint32_t* type, void* data,
                            std::uint32_t* size);
-// RegSetValueExA: stores `size` bytes of `data` with the given type. As the system does, string
-// data followed by a zero that the size leaves out are stored with that zero.
+// RegSetValueExA: stores `size` bytes of `data` with the given type. The stand-in stores exactly
+// those bytes and never looks past them.
 std::int32_t regSetValue(RegistryKey key, const char* name, std::uint32_t type, const void* data,
                          std::uint32_t size);
+// RegSetValueExA for zero-terminated text: its characters are passed without their zero, which
+// the system then stores with them because it follows them; empty text stores no byte.
+std::int32_t regSetText(RegistryKey key, const char* name, std::uint32_t type, const char* text);
 // RegDeleteValueA.
 std::int32_t regDeleteValue(RegistryKey key, const char* name);
 

@@ -89,7 +89,12 @@ bool ProfileStore::regWrite(const char* sectionName, const char* key, std::uint3
         lastError = SectionNotFound;
         return false;
     }
-    if (platform::regSetValue(opened.get(), key, type, data, size) != platform::RegSuccess) {
+    // Strings arrive as zero-terminated text; the registry keeps the zero that follows them.
+    const std::int32_t code =
+        type == platform::RegSz
+            ? platform::regSetText(opened.get(), key, type, static_cast<const char*>(data))
+            : platform::regSetValue(opened.get(), key, type, data, size);
+    if (code != platform::RegSuccess) {
         lastError = KeyNotFound;
         return false;
     }

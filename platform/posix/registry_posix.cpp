@@ -32,7 +32,6 @@ namespace gb::platform {
 namespace {
 
 constexpr std::int32_t kAccessDenied = 5;
-constexpr std::uint32_t kRegMultiSz = 7;
 constexpr std::size_t kMaxKeyName = 255;
 constexpr const char* kMagic = "GLOWBRIDGE-REGISTRY 1";
 
@@ -391,15 +390,19 @@ std::int32_t regSetValue(RegistryKey handle, const char* name, std::uint32_t typ
     const std::string valueName = name != nullptr ? name : "";
     Value* value = findNamed(key->values, valueName);
     if (value == nullptr) value = &insertNamed(key->values, Value{valueName, type, {}});
-    // RegSetValueExA keeps the terminating zero of a string when the caller left it out of the
-    // size but it follows the data; programs rely on reading it back.
-    const auto* bytes = static_cast<const char*>(data);
-    if ((type == RegSz || type == RegExpandSz || type == kRegMultiSz) && size > 0 &&
-        bytes[size - 1] != '\0' && bytes[size] == '\0')
-        ++size;
     value->type = type;
-    value->data.assign(bytes, size);
+    value->data.assign(static_cast<const char*>(data), size);
     return save(root);
+}
+
+// RegSetValueExA keeps the zero that follows a string's characters; programs rely on reading it
+// back. Text is zero-terminated, so that zero is the caller's own byte.
+std::int32_t regSetText(RegistryKey handle, const char* name, std::uint32_t type,
+                        const char* text) {
+    if (text == nullptr) return RegInvalidParameter;
+    const std::size_t length = std::strlen(text);
+    return regSetValue(handle, name, type, text,
+                       static_cast<std::uint32_t>(length > 0 ? length + 1 : 0));
 }
 
 std::int32_t regDeleteValue(RegistryKey handle, const char* name) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace gb::platform {
 
 namespace {
@@ -59,6 +61,11 @@ std::int32_t regQueryValue(RegistryKey key, const char* name, std::uint32_t* typ
 std::int32_t regSetValue(RegistryKey key, const char* name, std::uint32_t type, const void* data,
                          std::uint32_t size) {
     return RegSetValueExA(hkey(key), name, 0, type, static_cast<const BYTE*>(data), size);
+}
+
+std::int32_t regSetText(RegistryKey key, const char* name, std::uint32_t type, const char* text) {
+    return RegSetValueExA(hkey(key), name, 0, type, reinterpret_cast<const BYTE*>(text),
+                          static_cast<DWORD>(std::strlen(text)));
 }
 
 std::int32_t regDeleteValue(RegistryKey key, const char* name) {

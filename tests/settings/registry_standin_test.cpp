@@ -1,6 +1,7 @@
 // The native registry stand-in as a file: a writer killed at any moment leaves a whole tree,
 // a damaged file is refused rather than overwritten, and writers in two processes lose nothing.
 
+#include "platform/registry.h"
 #include "registry_sandbox.h"
 #include "settings/profile_store.h"
 #include "settings_files.h"
@@ -8,7 +9,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -108,6 +111,27 @@ TEST_F(RegistryStandIn, WritersInTwoProcessesLoseNothing) {
     for (int c = 0; c < 2; ++c)
         for (int n = 0; n < 15; ++n)
             EXPECT_EQ(store.GetInt("Parallel", keyName(c, n).c_str(), -1), n);
+}
+
+// The caller's bytes end where its size says: nothing past them is read (ASan would report it).
+TEST_F(RegistryStandIn, StringDataIsReadNoFurtherThanItsSize) {
+    using namespace gb::platform;
+    RegistryKey key = nullptr;
+    ASSERT_EQ(regCreateKey(registryRoot(HkeyCurrentUser), "Software\\Veltrona\\Bare", &key),
+              RegSuccess);
+    const auto exact = std::make_unique<char[]>(3);
+    std::memcpy(exact.get(), "abc", 3);
+    EXPECT_EQ(regSetValue(key, "Exact", RegSz, exact.get(), 3), RegSuccess);
+    EXPECT_EQ(regSetText(key, "Text", RegSz, "abc"), RegSuccess);
+    char data[8] = {};
+    std::uint32_t type = 0;
+    std::uint32_t size = sizeof data;
+    EXPECT_EQ(regQueryValue(key, "Exact", &type, data, &size), RegSuccess);
+    EXPECT_EQ(std::string(data, size), "abc");
+    size = sizeof data;
+    EXPECT_EQ(regQueryValue(key, "Text", &type, data, &size), RegSuccess);
+    EXPECT_EQ(std::string(data, size), std::string("abc", 4));
+    regCloseKey(key);
 }
 
 TEST_F(RegistryStandIn, LivesUnderTheUsersConfigurationFolder) {
