@@ -4,10 +4,12 @@
 
 #include "platform/file_attributes.h"
 #include "platform/runtime.h"
+#include "settings/ini_file_io.h"
 #include "settings/profile_store.h"
 #include "settings_files.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -182,6 +184,88 @@ TEST_F(IniHardening, GetBinaryLooksUpEvenWithNoRoom) {
     EXPECT_EQ(buffer[0], 7);
     EXPECT_EQ(store->GetBinary("A", "k", buffer, 2, nullptr), 1);
     EXPECT_EQ(buffer[0], 0);
+}
+
+// Every operation on a file that cannot be read says so with -6: nothing passes as a missing
+// section or key, and no write appends to what it could not read.
+class FailingReads : public gb::IniFileIo {
+public:
+    bool failOpen = false;
+    int failReadAt = -1; // 0-based read call that fails
+    std::FILE* open(const char* path, const char* mode) override {
+        if (failOpen && mode[0] == 'r') return nullptr;
+        return IniFileIo::open(path, mode);
+    }
+    int readLine(std::FILE* file, char* buffer, int capacity) override {
+        if (reads_++ == failReadAt) return -1;
+        return IniFileIo::readLine(file, buffer, capacity);
+    }
+    void reset() { reads_ = 0; }
+
+private:
+    int reads_ = 0;
+};
+
+void expectReadFailureEverywhere(
+    ProfileStore& store, const std::string& where,
+    const std::function<void()>& beforeEach = [] {}) {
+    char text[64];
+    std::uint8_t data[4];
+    const auto check = [&](const char* what) {
+        EXPECT_EQ(store.lastError, ProfileStore::CannotRead) << where << ": " << what;
+    };
+    beforeEach();
+    EXPECT_STREQ(store.GetString("A", "k", "dflt"), "dflt");
+    check("GetString");
+    beforeEach();
+    EXPECT_EQ(store.GetInt("B", "m", 9), 9);
+    check("GetInt");
+    beforeEach();
+    EXPECT_EQ(store.GetBinary("A", "k", data, 4, nullptr), 0);
+    check("GetBinary");
+    beforeEach();
+    EXPECT_EQ(store.EnumSections(1, "*", text, 63), 0);
+    check("EnumSections");
+    beforeEach();
+    EXPECT_EQ(store.EnumKeys(0, "A", "*", text, 63), 0);
+    check("EnumKeys");
+    beforeEach();
+    EXPECT_FALSE(store.SetString("B", "m", "new"));
+    check("SetString");
+    beforeEach();
+    EXPECT_FALSE(store.SetString("Missing", "k", "new"));
+    check("SetString, new section");
+    beforeEach();
+    EXPECT_FALSE(store.DeleteKey("A", "k"));
+    check("DeleteKey");
+    beforeEach();
+    EXPECT_FALSE(store.DeleteSection("A"));
+    check("DeleteSection");
+}
+
+TEST_F(IniHardening, UnreadableFileIsNeverTakenForAnEmptyOne) {
+    const std::string before = "[A]\nk=1\n[B]\nm=2\n";
+    put(before);
+    FailingReads io;
+    store->SetFileIo(&io);
+    io.failOpen = true;
+    expectReadFailureEverywhere(*store, "open fails");
+    io.failOpen = false;
+    for (int at : {0, 1}) {
+        io.failReadAt = at;
+        expectReadFailureEverywhere(*store, "read " + std::to_string(at) + " fails",
+                                    [&] { io.reset(); });
+    }
+    EXPECT_EQ(bytes(), before);
+    EXPECT_FALSE(fileExists(backup()));
+
+    // A folder where the file should be.
+    const std::string folderPath = folder.file("folder.ini");
+    std::filesystem::create_directory(folderPath);
+    ProfileStore onFolder(folderPath.c_str(), nullptr);
+    expectReadFailureEverywhere(onFolder, "folder");
+    EXPECT_TRUE(std::filesystem::is_directory(folderPath));
+    EXPECT_TRUE(std::filesystem::is_empty(folderPath));
 }
 
 } // namespace
