@@ -12,6 +12,7 @@
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${GB_DEMO_BUILD:-}"
+if [ -n "$build" ]; then build="$(cd "$build" && pwd)"; fi
 if [ -z "$build" ]; then
   "$top/scripts/setup.sh"
   echo "== building (native)"
