@@ -1,5 +1,6 @@
 #include "cockpit/definition_file.h"
 
+#include "cockpit/binding_rules.h"
 #include "cockpit/element_catalog.h"
 #include "cockpit/text_utils.h"
 
@@ -98,11 +99,11 @@ std::string quote(const char* text) {
 
 int checkPigeonHole(std::int32_t phNumber, std::int32_t phByte, int line,
                     platform::WindowHandle owner) {
-    if (phNumber < 0 || phNumber > 255)
+    if (!isPhNumber(phNumber))
         return show(
             owner, format("Illegal PH# %d in line %d, PH# must between 0 and 255!", phNumber, line),
             -6);
-    if (phByte < 0 || phByte > 3)
+    if (!isPhByte(phByte))
         return show(
             owner,
             format("Illegal PH-byte %d in line %d, PH-byte must between 0 and 3!", phByte, line),
@@ -139,7 +140,7 @@ int readValue(Definition& d, const char* key, TokenList& tokens, int line,
             const std::int64_t qpOff =
                 n == 2 ? parseNumber(tokens.get(1)) : static_cast<std::int64_t>(qpOn) + 1;
             for (const std::int64_t qp : {static_cast<std::int64_t>(qpOn), qpOff}) {
-                if (qp < 0 || qp > 255) {
+                if (!isQpNumber(qp)) {
                     // A qpOff beyond 32 bits comes only with a qpOn that fails first.
                     return show(owner,
                                 format("Illegal QP# %d in line %d, QP# must between 0 and 255!",
