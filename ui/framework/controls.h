@@ -36,6 +36,8 @@ public:
     void LimitText(std::size_t maxChars) const { window_->setLimit(id_, maxChars); }
     std::size_t GetLimitText() const { return window_->limit(id_); }
     void SelectAll() const { window_->selectAll(id_); }
+    // Selects characters start..end-1 (EM_SETSEL); start == end places the caret there.
+    void SetSel(int start, int end) const { window_->setSelection(id_, start, end); }
 };
 
 class CheckBox : public Control {

@@ -57,6 +57,7 @@ public:
     virtual void setLimit(int id, std::size_t maxChars) = 0;
     virtual std::size_t limit(int id) = 0;
     virtual void selectAll(int id) = 0;
+    virtual void setSelection(int id, int start, int end) = 0;
 
     // Check boxes.
     virtual bool checked(int id) = 0;

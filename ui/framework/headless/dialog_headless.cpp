@@ -172,7 +172,9 @@ public:
         const ControlState* c = find(id);
         return c != nullptr ? c->limit : 0;
     }
+    // No caret: typing always replaces the whole text, as after select-all.
     void selectAll(int) override {}
+    void setSelection(int, int, int) override {}
 
     bool checked(int id) override {
         const ControlState* c = find(id);

@@ -122,6 +122,9 @@ public:
     void selectAll(int id) override {
         if (kindOf(item(id)) == Kind::Edit) send(id, EM_SETSEL, 0, -1);
     }
+    void setSelection(int id, int start, int end) override {
+        if (kindOf(item(id)) == Kind::Edit) send(id, EM_SETSEL, start, end);
+    }
 
     bool checked(int id) override { return IsDlgButtonChecked(hwnd, id) == BST_CHECKED; }
     void setChecked(int id, bool on) override {
