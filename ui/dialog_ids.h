@@ -16,3 +16,33 @@
 // Process selection.
 #define IDD_PROCESS_SELECT 135
 #define IDC_PROCESS_LIST 1012
+
+// The About box. The same numbers as in resource.h (a file that includes both gets no
+// redefinition warning only while they agree); the bitmap itself is in glowbridge.rc.
+#define IDD_ABOUTBOX 100
+#define IDB_ABOUT 139
+
+// The definition editors. Id 3 is their "&Test..." button.
+#define IDD_ANALOG_DATA 137
+#define IDD_PH_FLAG 139
+#define IDD_QP_FLAG 140
+#define IDC_TEST 3
+#define IDC_ELEMENT 1016
+#define IDC_PH_NUMBER 1017
+#define IDC_PH_BYTE 1018
+#define IDC_MULTIPLIER 1019
+#define IDC_OFFSET 1020
+#define IDC_BITS 1024
+#define IDC_QP_ON 1025
+#define IDC_QP_OFF 1026
+#define IDC_BINARY_FORMAT 1030
+
+// The test dialogs. "&Exit" is IDCANCEL.
+#define IDD_TEST_ANALOG 138
+#define IDD_TEST_FLAG 141
+#define IDC_FALCON_VALUE 1022
+#define IDC_CONVERT 1023
+#define IDC_CARD_VALUE 1024
+#define IDC_SEND_VALUE 1025
+#define IDC_SEND_ON 1027
+#define IDC_SEND_OFF 1028
