@@ -11,7 +11,7 @@ namespace gb::ui {
 CAnalogDataDlg::CAnalogDataDlg(DeviceBinding& binding, Dialog* parent)
     : Dialog(IDD_ANALOG_DATA, parent), binding_(binding) {
     OnCommand(IDC_TEST, [this] { onTest(); });
-    OnNotify(IDC_PH_NUMBER, Notify::SelectionChanged, [this](int) { refillByteIndexes(); });
+    OnNotify(IDC_PH_NUMBER, Notify::SelectionChanged, [this](int) { refillByteIndexes(true); });
 }
 
 void CAnalogDataDlg::DoDataExchange(DataExchange& dx) {
@@ -21,9 +21,9 @@ void CAnalogDataDlg::DoDataExchange(DataExchange& dx) {
 }
 
 // A Pigeon-hole whose four bytes are all taken is left out, unless it is the definition's own.
-// The fields are written first so that the refill's reading finds numbers in the edits.
+// The opening's refill reads nothing: the edits hold nothing of the user's yet, and a field left
+// from an earlier run (a multiplier the check refused) would be reported before anyone typed.
 bool CAnalogDataDlg::OnInitDialog() {
-    UpdateData(false);
     if (fillElementBox(GetComboBox(IDC_ELEMENT), catalog, entry, addMode != 0, CatalogValue) == 0) {
         reportNothingToAdd(*this);
         PostCommand(platform::IdCancel);
@@ -34,7 +34,7 @@ bool CAnalogDataDlg::OnInitDialog() {
         if (!full || n == entry.phNumber) ph.AddString(threeDigits(n));
     }
     ph.SelectStringExact(threeDigits(entry.phNumber));
-    refillByteIndexes();
+    refillByteIndexes(false);
     GetComboBox(IDC_PH_BYTE).SelectStringExact(decimal(entry.phByte));
     multiplier = entry.multi;
     offsetValue = entry.offset;
@@ -43,11 +43,11 @@ bool CAnalogDataDlg::OnInitDialog() {
 }
 
 // Offers the bytes still free in the chosen Pigeon-hole, and the definition's own byte in its own
-// Pigeon-hole; keeps the chosen byte when it is still offered. Reading the fields first, as every
-// refill does, lets a typed multiplier and offset survive the write at the end; a failed read
+// Pigeon-hole; keeps the chosen byte when it is still offered. On a selection change the fields
+// are read first, so a typed multiplier and offset survive the write at the end; a failed read
 // (reported) leaves the fields as they were.
-void CAnalogDataDlg::refillByteIndexes() {
-    UpdateData(true);
+void CAnalogDataDlg::refillByteIndexes(bool readFields) {
+    if (readFields) UpdateData(true);
     const ComboBox index = GetComboBox(IDC_PH_BYTE);
     const std::string chosen = index.GetSelectedText();
     index.ResetContent();
@@ -63,7 +63,7 @@ void CAnalogDataDlg::refillByteIndexes() {
         index.SetCurSel(0);
         if (!chosen.empty()) index.SelectStringExact(chosen);
     }
-    UpdateData(false);
+    if (readFields) UpdateData(false);
 }
 
 bool CAnalogDataDlg::check(TestRecord& out) {

@@ -42,7 +42,8 @@ protected:
 private:
     bool check(TestRecord& out);
     void onTest();
-    void refillByteIndexes();
+    // readFields: read the edits first and write them back after (a selection change).
+    void refillByteIndexes(bool readFields);
 
     DeviceBinding& binding_;
 };
