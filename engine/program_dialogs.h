@@ -1,11 +1,12 @@
 #pragma once
-// The dialogs the program's menu opens (general configuration, the definition lists, the about
-// box). Null until the dialogs are built in: the frame then says that a dialog is not available.
+// The dialogs the program's menu opens: general configuration, the definition lists and the
+// about box, each run modally over the main frame.
 
 #include "engine/main_frame.h"
 
 namespace gb {
 
+// The program's one set of dialogs; `frame` owns them (their boxes and dialogs are its children).
 FrameDialogs* programDialogs();
 
 } // namespace gb

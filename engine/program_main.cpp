@@ -6,6 +6,7 @@
 #include "platform/event_loop.h"
 #include "platform/program_arguments.h"
 #include "platform/termination.h"
+#include "ui/framework/user.h"
 
 #include <string>
 
@@ -25,9 +26,12 @@ int main(int argc, char** argv) {
     const std::string arguments = gb::platform::programArguments();
     gb::CGlowbridgeApp app;
     if (!app.InitInstance(arguments.c_str(), gb::programDialogs())) return 1;
+    // Dialogs opened from the menu belong to the main frame's window.
+    gb::ui::setMainWindow(app.mainFrame()->window());
     gb::connectConsoleTray(app.mainFrame()->tray());
     gb::platform::setTerminationHandler(closeMainFrame, &app);
     const int code = app.Run();
+    gb::ui::setMainWindow(nullptr);
     gb::platform::setTerminationHandler(nullptr, nullptr);
     return code;
 }

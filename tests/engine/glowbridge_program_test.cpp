@@ -189,6 +189,33 @@ TEST_F(GlowbridgeProgramTest, ExitFromTheMenuAndCommandsTheMenuGreys) {
     EXPECT_TRUE(card.waitForText("close USB1", 3000));
 }
 
+// The dialogs take the same input channel as the tray: while one is open, lines act on it.
+TEST_F(GlowbridgeProgramTest, TheGeneralConfigurationIsDrivenFromTheInputAndWritesTheSettings) {
+    ASSERT_TRUE(startGlowbridge());
+    Output out(glowbridge);
+    ASSERT_TRUE(out.waitForLine("tray: icon IDI_TRAY_IDLE", 10000));
+    glowbridge.writeLine("general");
+    ASSERT_TRUE(out.waitForText("[dialog 134 \" Glowbridge Configuration\"]", 5000));
+    ASSERT_TRUE(out.waitForLine("  1014: \"4000\"", 3000));
+    // A line that names no control is answered, and the dialog stays open.
+    glowbridge.writeLine("click 4242");
+    EXPECT_TRUE(out.waitForLine("no control 4242", 3000));
+    glowbridge.writeLine("type 1014 2500");
+    EXPECT_TRUE(out.waitForText("1014*: \"2500\"", 3000));
+    glowbridge.writeLine("click 1");
+    EXPECT_TRUE(out.waitForLine("[dialog closed]", 3000));
+    // Closed, the channel is the tray's again.
+    glowbridge.writeLine("about");
+    EXPECT_TRUE(out.waitForText("[dialog 100 \" About Glowbridge\"]", 3000));
+    glowbridge.writeLine("click 1");
+    EXPECT_TRUE(out.waitForLine("[dialog closed]", 3000));
+    glowbridge.writeLine("exit");
+    EXPECT_EQ(glowbridge.wait(5000), 0);
+    const std::string settings = readBytes(ini);
+    EXPECT_NE(settings.find("F4CheckTimer=2500\n"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("F4ReadTimer=100\n"), std::string::npos) << settings;
+}
+
 TEST_F(GlowbridgeProgramTest, KilledAndStartedAgainItOpensTheCardAgain) {
     ASSERT_TRUE(startGlowbridge());
     Output tray(glowbridge);

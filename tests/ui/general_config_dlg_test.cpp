@@ -293,7 +293,7 @@ TEST_F(GeneralConfig, ConsoleLinesDriveTheInnermostOpenDialog) {
         runDialogCommand("click 1011", reply);
         EXPECT_NE(reply.find("1010: \"Aux.exe\""), std::string::npos) << reply;
         runDialogCommand("click 1", reply);
-        EXPECT_EQ(reply, "");
+        EXPECT_EQ(reply, "[dialog closed]\n");
     });
     user.expectDialog(IDD_PROCESS_SELECT).then([&reply](Dialog&) {
         runDialogCommand("select 1012 nothing.exe", reply);

@@ -97,9 +97,9 @@ bool runDialogCommand(const std::string& line, std::string& reply) {
         reply = "unknown command \"" + verb + "\"\n";
         return true;
     }
-    // The command may have ended this dialog; describe whichever is open now.
+    // The command may have ended this dialog; describe whichever is open now, or say it closed.
     Dialog* now = Dialog::Innermost();
-    reply = now != nullptr && !now->HasEnded() ? describeDialog(*now) : std::string();
+    reply = now != nullptr && !now->HasEnded() ? describeDialog(*now) : "[dialog closed]\n";
     return true;
 }
 

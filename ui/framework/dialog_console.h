@@ -20,8 +20,8 @@ class Dialog;
 std::string describeDialog(Dialog& dialog);
 
 // Runs one command line on the innermost open dialog. False when no dialog is open, so the line
-// belongs to someone else. `reply` gets the dialog's description after the command, or what was
-// wrong with the line.
+// belongs to someone else. `reply` gets the dialog's description after the command ("[dialog
+// closed]" when the command ended it), or what was wrong with the line.
 bool runDialogCommand(const std::string& line, std::string& reply);
 
 } // namespace gb::ui
