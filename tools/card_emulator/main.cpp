@@ -4,6 +4,7 @@
 
 #include "platform/emulator_transport.h"
 #include "tools/card_emulator/card.h"
+#include "tools/card_emulator/transport_service.h"
 #include "tools/card_emulator/view.h"
 #include "tools/console/console.h"
 
@@ -155,44 +156,6 @@ struct Options {
 int fail(const std::string& message) {
     std::fprintf(stderr, "quarn-emulator: %s\n", message.c_str());
     return 2;
-}
-
-// Serves one request of the client and puts the reply into `reply`.
-std::size_t serve(Card& card, const std::uint8_t* m, std::size_t length, std::uint8_t* reply) {
-    reply[0] = 0;
-    switch (m[0]) {
-    case 'O': {
-        std::string name;
-        for (std::size_t i = 1; i < length && m[i] != 0; ++i)
-            name += static_cast<char>(m[i]);
-        bool mine = deviceFromObjectName(name.c_str()) == card.device();
-        if (mine) card.opened();
-        reply[0] = mine ? 1 : 0;
-        return 1;
-    }
-    case 'W':
-        card.write(m + 1, length - 1);
-        reply[0] = 1;
-        putU32(&reply[1], static_cast<std::uint32_t>(length - 1));
-        return 5;
-    case 'R': {
-        if (length < 5) return 1;
-        std::uint32_t wanted = getU32(m + 1);
-        Packet answer{};
-        if (!card.read(answer.data())) return 1;
-        std::size_t n = wanted < PacketSize ? wanted : PacketSize;
-        reply[0] = 1;
-        std::memcpy(&reply[1], answer.data(), n);
-        return n + 1;
-    }
-    case 'C':
-        if (length < 13) return 1;
-        reply[0] = card.control(getU32(m + 1)) ? 1 : 0;
-        putU32(&reply[1], 0);
-        return 5;
-    default:
-        return 1;
-    }
 }
 
 } // namespace
@@ -348,7 +311,7 @@ int main(int argc, char** argv) {
             connected = true;
             break;
         case Endpoint::Event::Request:
-            if (length > 0) endpoint.reply(reply, serve(card, message, length, reply));
+            if (length > 0) endpoint.reply(reply, serveRequest(card, message, length, reply));
             break;
         case Endpoint::Event::Disconnected:
             if (connected) card.closed();
