@@ -48,6 +48,8 @@ public:
     int wait(int timeoutMs);
     // Ends the child at once (SIGKILL, TerminateProcess) and reaps it.
     void kill();
+    // The system's id of the child (0 before a start), for reading its use of the machine.
+    long long processId() const { return processId_; }
 
 private:
     // Up to `timeoutMs` for more output; false at end of output or timeout.

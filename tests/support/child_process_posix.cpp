@@ -61,6 +61,7 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
         return false;
     }
     process_ = pid;
+    processId_ = pid;
     output_ = fds[0];
     input_ = in[1];
     return true;
@@ -74,6 +75,7 @@ bool ChildProcess::startCopy(const std::function<void()>& body) {
         _exit(0);
     }
     process_ = pid;
+    processId_ = pid;
     return true;
 }
 
