@@ -26,6 +26,13 @@ std::uint8_t high(int value) {
     return static_cast<std::uint8_t>((value >> 8) & 0xFF);
 }
 
+// The card's 16-bit address `done` bytes past the caller's `address`. Only the low 16 bits
+// count, so the sum is taken in unsigned arithmetic, which wraps where int would overflow.
+int cardAddress(int address, int done) {
+    return static_cast<int>(
+        (static_cast<std::uint32_t>(address) + static_cast<std::uint32_t>(done)) & 0xFFFF);
+}
+
 // Holds a device's busy flag for the rest of a scope.
 class BusyScope {
 public:
@@ -107,7 +114,9 @@ int isaCommand(int sub, int p1, int p2, std::uint8_t* reply, int replyLength) {
         sendBytes(0, {0x05, 0x04, low(p1), low(p2)});
         readPacket(0, receive);
         if (replyLength > 0) std::memset(reply, 0, static_cast<std::size_t>(replyLength));
-        int count = (replyLength - 5) / 2;
+        // Answer bytes go to every other reply byte from answer byte 5 on; below 7 bytes there
+        // is no room for one (and subtracting first would overflow at INT_MIN).
+        const int count = replyLength >= 7 ? (replyLength - 5) / 2 : 0;
         for (int i = 0; i < count; ++i)
             reply[2 * i] = receive[5 + i];
         return Ok;
@@ -332,7 +341,7 @@ extern "C" int _WriteQuarn(int slot, const void* buffer, int address, int count)
     int done = 0;
     while (done < count) {
         int n = count - done > ChunkSize ? ChunkSize : count - done;
-        int at = address + done;
+        const int at = cardAddress(address, done);
         send[0] = 0x03;
         send[1] = low(at);
         send[2] = high(at);
@@ -360,7 +369,7 @@ extern "C" int _ReadQuarn(int slot, void* buffer, int address, int count) {
     int done = 0;
     while (done < count) {
         int n = count - done > ChunkSize ? ChunkSize : count - done;
-        int at = address + done;
+        const int at = cardAddress(address, done);
         sendBytes(device, {0x04, low(at), high(at), static_cast<std::uint8_t>(n)});
         readPacket(device, receive);
         std::memcpy(out + done, receive, static_cast<std::size_t>(n));
