@@ -217,8 +217,8 @@ void flushOutput(int device) {
     std::uint8_t* send = lib.sendBuffers[device];
     if (device == 0) {
         std::uint8_t* receive = lib.receiveBuffers[0];
-        readPacket(0, receive);
-        if (receive[3] != 0xFF) return;
+        // A failed read is no answer: the buffer's byte 3 would be from an older packet.
+        if (!readPacket(0, receive) || receive[3] != 0xFF) return;
     }
     send[0] = 0x06;
     send[1] = 0x00;

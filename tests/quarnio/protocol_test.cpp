@@ -107,6 +107,31 @@ TEST_F(QuarnioTest, IsaBatchIsLimitedToThirtyTwoBytesAndNeedsTheCardsConsent) {
     EXPECT_EQ(freeEntries(), 128 - 5);
 }
 
+// A pre-read that fails is no consent, even when the last packet read said "ready".
+TEST_F(QuarnioTest, IsaBatchWaitsWhenThePreReadFails) {
+    int slot = openCard(0);
+    _SendQP(slot, 1);
+    answerPoll(0, 0x02);
+    port.answer(0, bytes({0, 0, 0, 0xFF}));
+    _GetData(slot);
+    ASSERT_EQ(port.writesOf(0).size(), 2u);
+
+    _SendQP(slot, 2);
+    port.writes.clear();
+    answerPoll(0, 0x02);
+    port.failRead(0);
+    _GetData(slot);
+    EXPECT_EQ(port.writesOf(0).size(), 1u); // the poll only
+    EXPECT_EQ(freeEntries(), 128 - 1);
+
+    answerPoll(0, 0x02);
+    port.answer(0, bytes({0, 0, 0, 0xFF}));
+    _GetData(slot);
+    auto sent = port.writesOf(0);
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_TRUE(startsWith(sent[2], {0x06, 0x00, 0x20, 0x02, 0xFF}));
+}
+
 TEST_F(QuarnioTest, FullQueueDropsItemsAndGivesTheirEntriesBack) {
     int slot = openCard(1);
     for (int i = 0; i < 63; ++i)
