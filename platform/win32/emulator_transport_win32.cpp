@@ -7,6 +7,9 @@ namespace gb::platform::emulator {
 
 namespace {
 
+// How long a client waits for a free pipe instance before its open fails.
+constexpr ULONGLONG BusyWaitMs = 2000;
+
 std::string bareName(const char* objectName) {
     if (std::strncmp(objectName, "\\\\.\\", 4) == 0) objectName += 4;
     return objectName;
@@ -28,135 +31,253 @@ std::string endpointName(const std::string& address, const char* objectName) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// One pipe instance in overlapped mode, so the program can wait with a timeout and keep its view
-// fresh; a second client finds the pipe busy and its open fails.
+// Two pipe instances in overlapped mode, so the program can wait with a timeout and keep its view
+// fresh. One serves the client; the other listens all the while, so that a program which closes
+// the device and opens it again at once finds an instance free before the emulator has even seen
+// the old connection end (with a single instance its open would fail with ERROR_PIPE_BUSY). A
+// newcomer while the client is still there is disconnected at once: its open fails, as a second
+// open of the driver's device object does.
 
-struct Endpoint::Impl {
+namespace {
+
+struct Instance {
+    enum class State {
+        Idle,      // disconnected; ConnectNamedPipe not yet called
+        Listening, // an overlapped connect is outstanding
+        Arrived,   // a client connected; not yet taken on (the event stays set until it is)
+        Serving,   // the endpoint's client
+    };
+
     HANDLE pipe = INVALID_HANDLE_VALUE;
     HANDLE event = nullptr;
     OVERLAPPED overlapped{};
-    bool connected = false;
-    bool pending = false; // an overlapped connect or read is outstanding
+    State state = State::Idle;
+    bool reading = false; // serving, with an overlapped read outstanding
     std::uint8_t buffer[MaxMessage];
 
-    // Starts waiting for a client. True when one is already there.
-    bool startConnect() {
+    bool create(const std::string& name, bool first) {
+        event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        pipe = CreateNamedPipeA(name.c_str(),
+                                PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED |
+                                    (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0),
+                                PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 2,
+                                MaxMessage, MaxMessage, 0, nullptr);
+        return pipe != INVALID_HANDLE_VALUE && event != nullptr;
+    }
+
+    void destroy() {
+        disconnect();
+        closeHandle(pipe);
+        if (event != nullptr) CloseHandle(event);
+        event = nullptr;
+    }
+
+    void restartOverlapped() {
         std::memset(&overlapped, 0, sizeof overlapped);
         overlapped.hEvent = event;
         ResetEvent(event);
-        if (ConnectNamedPipe(pipe, &overlapped)) return true;
-        DWORD e = GetLastError();
-        if (e == ERROR_PIPE_CONNECTED) return true;
-        pending = e == ERROR_IO_PENDING;
+    }
+
+    // Starts listening for a client. False when the pipe cannot listen at all.
+    bool listen() {
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            restartOverlapped();
+            if (ConnectNamedPipe(pipe, &overlapped)) {
+                // Done at once: report it through the event as an overlapped completion would.
+                state = State::Arrived;
+                SetEvent(event);
+                return true;
+            }
+            DWORD e = GetLastError();
+            if (e == ERROR_IO_PENDING) {
+                state = State::Listening;
+                return true;
+            }
+            if (e == ERROR_PIPE_CONNECTED) {
+                state = State::Arrived;
+                SetEvent(event);
+                return true;
+            }
+            // A client came and went before we listened: clear its connection and listen again.
+            if (e != ERROR_NO_DATA) break;
+            DisconnectNamedPipe(pipe);
+        }
+        state = State::Idle;
         return false;
     }
-    // Starts reading a request. True when one arrived at once.
+
+    // Starts reading a request. True when one arrived at once (`got` bytes).
     bool startRead(DWORD& got, bool& broken) {
-        std::memset(&overlapped, 0, sizeof overlapped);
-        overlapped.hEvent = event;
-        ResetEvent(event);
+        restartOverlapped();
         broken = false;
         if (ReadFile(pipe, buffer, sizeof buffer, &got, &overlapped)) return true;
-        DWORD e = GetLastError();
-        if (e == ERROR_IO_PENDING) {
-            pending = true;
+        if (GetLastError() == ERROR_IO_PENDING) {
+            reading = true;
         } else {
             broken = true;
         }
         return false;
+    }
+
+    // Whether the client end of a served connection is still open.
+    bool clientPresent() const {
+        DWORD available = 0;
+        if (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return true;
+        DWORD e = GetLastError();
+        return e != ERROR_BROKEN_PIPE && e != ERROR_PIPE_NOT_CONNECTED && e != ERROR_NO_DATA;
+    }
+
+    // Ends whatever the instance is doing; it is Idle afterwards.
+    void disconnect() {
+        if (pipe == INVALID_HANDLE_VALUE) return;
+        if (state == State::Listening || reading) {
+            CancelIo(pipe);
+            DWORD ignored = 0;
+            GetOverlappedResult(pipe, &overlapped, &ignored, TRUE);
+        }
+        reading = false;
+        if (state != State::Idle) DisconnectNamedPipe(pipe);
+        state = State::Idle;
+    }
+};
+
+} // namespace
+
+struct Endpoint::Impl {
+    Instance instances[2];
+    int client = -1; // the serving instance, or -1
+
+    // Ends the client's connection and has its instance listen again.
+    void endClient() {
+        Instance& served = instances[client];
+        served.disconnect();
+        served.listen();
+        client = -1;
     }
 };
 
 Endpoint::Endpoint() : impl_(std::make_unique<Impl>()) {}
 
 Endpoint::~Endpoint() {
-    if (impl_->pending) CancelIo(impl_->pipe);
-    closeHandle(impl_->pipe);
-    if (impl_->event != nullptr) CloseHandle(impl_->event);
+    for (Instance& instance : impl_->instances)
+        instance.destroy();
 }
 
 bool Endpoint::listen(const std::string& name, std::string& error) {
-    impl_->event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    impl_->pipe = CreateNamedPipeA(
-        name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, MaxMessage, MaxMessage, 0,
-        nullptr);
-    if (impl_->pipe == INVALID_HANDLE_VALUE || impl_->event == nullptr) {
-        error = name + ": CreateNamedPipe failed, error " + std::to_string(GetLastError());
-        return false;
+    // The first instance is created as the first of its name, so a second emulator for the same
+    // device object is refused.
+    for (int i = 0; i < 2; ++i) {
+        Instance& instance = impl_->instances[i];
+        if (!instance.create(name, i == 0)) {
+            error = name + ": CreateNamedPipe failed, error " + std::to_string(GetLastError());
+            return false;
+        }
     }
-    impl_->connected = impl_->startConnect();
-    if (impl_->connected) impl_->pending = false;
+    for (Instance& instance : impl_->instances) {
+        if (!instance.listen()) {
+            error = name + ": ConnectNamedPipe failed, error " + std::to_string(GetLastError());
+            return false;
+        }
+    }
     return true;
 }
 
 Endpoint::Event Endpoint::wait(int timeoutMs, std::uint8_t* message, std::size_t capacity,
                                std::size_t& length) {
     Impl& m = *impl_;
-    if (!m.connected && !m.pending) {
-        if (m.startConnect()) {
-            m.connected = true;
-            return Event::Connected;
-        }
-        if (!m.pending) return Event::Error;
-    }
     DWORD got = 0;
-    if (m.connected && !m.pending) {
+    if (m.client >= 0 && !m.instances[m.client].reading) {
+        Instance& served = m.instances[m.client];
         bool broken = false;
-        if (!m.startRead(got, broken)) {
-            if (broken) {
-                drop();
-                return Event::Disconnected;
-            }
-        } else {
+        if (served.startRead(got, broken)) {
             length = got < capacity ? got : capacity;
-            std::memcpy(message, m.buffer, length);
+            std::memcpy(message, served.buffer, length);
             return Event::Request;
         }
+        if (broken) {
+            m.endClient();
+            return Event::Disconnected;
+        }
     }
-    if (WaitForSingleObject(m.event, timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs)) !=
-        WAIT_OBJECT_0) {
-        return Event::Timeout;
+    for (Instance& instance : m.instances) {
+        if (instance.state == Instance::State::Idle && !instance.listen()) return Event::Error;
     }
-    m.pending = false;
-    BOOL ok = GetOverlappedResult(m.pipe, &m.overlapped, &got, FALSE);
-    if (!m.connected) {
-        if (!ok && GetLastError() != ERROR_PIPE_CONNECTED) return Event::Timeout;
-        m.connected = true;
-        return Event::Connected;
+
+    // The client's event comes first: when it has gone and a newcomer has arrived, the end is
+    // reported before the arrival.
+    HANDLE events[2];
+    int owner[2];
+    DWORD count = 0;
+    if (m.client >= 0) {
+        events[count] = m.instances[m.client].event;
+        owner[count++] = m.client;
     }
-    if (!ok) {
-        drop();
+    for (int i = 0; i < 2; ++i) {
+        if (i == m.client) continue;
+        events[count] = m.instances[i].event;
+        owner[count++] = i;
+    }
+    DWORD result = WaitForMultipleObjects(count, events, FALSE,
+                                          timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
+    if (result == WAIT_TIMEOUT) return Event::Timeout;
+    if (result < WAIT_OBJECT_0 || result >= WAIT_OBJECT_0 + count) return Event::Error;
+    int which = owner[result - WAIT_OBJECT_0];
+    Instance& instance = m.instances[which];
+
+    if (which == m.client) {
+        instance.reading = false;
+        if (!GetOverlappedResult(instance.pipe, &instance.overlapped, &got, FALSE)) {
+            m.endClient();
+            return Event::Disconnected;
+        }
+        length = got < capacity ? got : capacity;
+        std::memcpy(message, instance.buffer, length);
+        return Event::Request;
+    }
+
+    if (instance.state == Instance::State::Listening) {
+        BOOL ok = GetOverlappedResult(instance.pipe, &instance.overlapped, &got, FALSE);
+        if (!ok && GetLastError() != ERROR_PIPE_CONNECTED) {
+            // The newcomer left again; the next wait listens anew.
+            instance.state = Instance::State::Arrived;
+            instance.disconnect();
+            return Event::Timeout;
+        }
+        instance.state = Instance::State::Arrived; // its event stays set until it is taken on
+    }
+    if (m.client >= 0) {
+        if (m.instances[m.client].clientPresent()) {
+            // Busy: the newcomer's open fails.
+            instance.disconnect();
+            instance.listen();
+            return Event::Timeout;
+        }
+        // The client has gone though its read has not told us yet; the newcomer is taken on at
+        // the next wait.
+        m.endClient();
         return Event::Disconnected;
     }
-    length = got < capacity ? got : capacity;
-    std::memcpy(message, m.buffer, length);
-    return Event::Request;
+    instance.state = Instance::State::Serving;
+    ResetEvent(instance.event);
+    m.client = which;
+    return Event::Connected;
 }
 
 bool Endpoint::reply(const std::uint8_t* message, std::size_t length) {
     Impl& m = *impl_;
-    if (!m.connected) return false;
+    if (m.client < 0) return false;
+    HANDLE pipe = m.instances[m.client].pipe;
     OVERLAPPED o{};
     o.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     DWORD done = 0;
-    BOOL ok = WriteFile(m.pipe, message, static_cast<DWORD>(length), &done, &o);
-    if (!ok && GetLastError() == ERROR_IO_PENDING)
-        ok = GetOverlappedResult(m.pipe, &o, &done, TRUE);
+    BOOL ok = WriteFile(pipe, message, static_cast<DWORD>(length), &done, &o);
+    if (!ok && GetLastError() == ERROR_IO_PENDING) ok = GetOverlappedResult(pipe, &o, &done, TRUE);
     CloseHandle(o.hEvent);
     return ok && done == length;
 }
 
 void Endpoint::drop() {
-    Impl& m = *impl_;
-    if (m.pending) {
-        CancelIo(m.pipe);
-        DWORD ignored = 0;
-        GetOverlappedResult(m.pipe, &m.overlapped, &ignored, TRUE);
-        m.pending = false;
-    }
-    if (m.connected) DisconnectNamedPipe(m.pipe);
-    m.connected = false;
+    if (impl_->client >= 0) impl_->endClient();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -172,9 +293,18 @@ Connection::~Connection() {
 }
 
 bool Connection::connect(const std::string& name) {
-    impl_->pipe = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (impl_->pipe == INVALID_HANDLE_VALUE) return false;
+    const ULONGLONG deadline = GetTickCount64() + BusyWaitMs;
+    for (;;) {
+        impl_->pipe = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        if (impl_->pipe != INVALID_HANDLE_VALUE) break;
+        // Every instance is taken for the moment, e.g. by a connection that has just ended and
+        // that the emulator has not yet seen go: wait for one to listen again.
+        if (GetLastError() != ERROR_PIPE_BUSY) return false;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        if (!WaitNamedPipeA(name.c_str(), static_cast<DWORD>(deadline - now))) return false;
+    }
     DWORD mode = PIPE_READMODE_MESSAGE;
     if (!SetNamedPipeHandleState(impl_->pipe, &mode, nullptr, nullptr)) {
         closeHandle(impl_->pipe);

@@ -39,13 +39,15 @@ protected:
         child_.kill();
     }
 
-    // Starts the program for one device; it ends when the library closes the device.
-    void start(int device, std::vector<std::string> extra) {
+    // Starts the program for one device; unless `once` is false, it ends when the library
+    // closes the device.
+    void start(int device, std::vector<std::string> extra, bool once = true) {
         std::vector<std::string> args = {"--device",  std::to_string(device),
                                          "--address", address_,
-                                         "--plain",   "--once",
-                                         "--seconds", "60",
-                                         "--log",     logFile_};
+                                         "--plain",   "--seconds",
+                                         "60",        "--log",
+                                         logFile_};
+        if (once) args.push_back("--once");
         args.insert(args.end(), extra.begin(), extra.end());
         // Its packet lines go to the test's output; the test reads the log file.
         ASSERT_TRUE(
@@ -144,6 +146,31 @@ TEST_F(EmulatorProgram, ScriptedAnswersAndASecondOpenRefused) {
     EXPECT_EQ(_CloseDevice(slot), 0);
     std::string text = finish();
     EXPECT_NE(text.find("read  USB3 08 04 5A"), std::string::npos) << text;
+}
+
+// A program that closes its card and opens it again at once finds the emulator ready, as it
+// finds the driver: the endpoint has taken the new connection before it has seen the old one go.
+TEST_F(EmulatorProgram, CloseAndReopenAtOnce) {
+    start(1, {}, false);
+    int slot = openWhenReady(1);
+    ASSERT_GE(slot, 0);
+    ASSERT_EQ(_CloseDevice(slot), 0);
+    int failures = 0;
+    for (int cycle = 0; cycle < 20; ++cycle) {
+        slot = _OpenDevice(1);
+        if (slot < 0) {
+            ++failures;
+            ADD_FAILURE() << "cycle " << cycle << ": _OpenDevice(1) = " << slot;
+            continue;
+        }
+        EXPECT_EQ(_CloseDevice(slot), 0);
+    }
+    EXPECT_EQ(failures, 0);
+    // While it is open, a second client is still refused at once.
+    slot = _OpenDevice(1);
+    ASSERT_GE(slot, 0);
+    EXPECT_EQ(client_->open("\\\\.\\QUARNUSBDevice0"), gb::platform::InvalidDeviceHandle);
+    EXPECT_EQ(_CloseDevice(slot), 0);
 }
 
 TEST_F(EmulatorProgram, WrongAnswerCodesRefuseTheOpen) {
