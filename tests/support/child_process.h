@@ -70,6 +70,10 @@ private:
 // build folder as a Z: path there; unchanged natively.
 std::string hostPath(const std::string& path);
 
+// Sets (an empty value: clears) a variable of the test's own environment, which the children it
+// starts afterwards inherit and which a library loaded in the test reads.
+void setEnvironment(const std::string& name, const std::string& value);
+
 // An address for a card emulator program that no other run uses (the value QUARNIO_EMULATOR or
 // --address takes): natively `scratch` itself, the folder for its sockets; on Windows a pipe
 // prefix of a unique name.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -138,6 +139,14 @@ void ChildProcess::kill() {
 
 std::string hostPath(const std::string& path) {
     return path;
+}
+
+void setEnvironment(const std::string& name, const std::string& value) {
+    if (value.empty()) {
+        ::unsetenv(name.c_str());
+    } else {
+        ::setenv(name.c_str(), value.c_str(), 1);
+    }
 }
 
 std::string emulatorAddress(const TempFolder& scratch) {

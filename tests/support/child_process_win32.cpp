@@ -1,5 +1,6 @@
 #include "support/child_process.h"
 
+#include <cstdlib>
 #include <windows.h>
 
 namespace gb::test {
@@ -154,6 +155,11 @@ void ChildProcess::kill() {
     if (process_ == 0 || exited_) return;
     TerminateProcess(handleOf(process_), 137);
     wait(5000);
+}
+
+void setEnvironment(const std::string& name, const std::string& value) {
+    // The C runtime's copy (getenv) and the process's (CreateProcess) both change.
+    _putenv_s(name.c_str(), value.c_str());
 }
 
 std::string emulatorAddress(const TempFolder&) {
