@@ -3,6 +3,7 @@
 #include "platform/ascii.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace gb {
 
@@ -215,6 +216,86 @@ const char* groupOf(int pos) {
         if (ElementCatalog[pos].groupName[0] != '\0') return ElementCatalog[pos].groupName;
     }
     return "";
+}
+
+namespace {
+
+bool atEnd(const CatalogEntry* catalog, int pos) {
+    return catalog[pos].elementName[0] == '\0';
+}
+
+bool startsGroup(const CatalogEntry* catalog, int pos) {
+    return catalog[pos].groupName[0] != '\0';
+}
+
+// One past the last element of the group that starts at groupPos.
+int groupEnd(const CatalogEntry* catalog, int groupPos) {
+    int pos = groupPos + 1;
+    while (!atEnd(catalog, pos) && !startsGroup(catalog, pos))
+        ++pos;
+    return pos;
+}
+
+// Whether groupPos is the first entry of a group; walks, so that a position past the end of a
+// smaller catalogue is never read.
+bool isGroupStart(const CatalogEntry* catalog, int groupPos) {
+    if (groupPos < 0) return false;
+    for (int pos = 0; !atEnd(catalog, pos); ++pos) {
+        if (pos == groupPos) return startsGroup(catalog, pos);
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<int> groupsOfKind(std::int32_t kind, const CatalogEntry* catalog) {
+    std::vector<int> groups;
+    for (int pos = 0; !atEnd(catalog, pos); ++pos) {
+        if (startsGroup(catalog, pos) && (kind == kAnyKind || catalog[pos].kind == kind))
+            groups.push_back(pos);
+    }
+    return groups;
+}
+
+std::vector<int> elementsOfGroup(int groupPos, const CatalogEntry* catalog) {
+    std::vector<int> elements;
+    if (!isGroupStart(catalog, groupPos)) return elements;
+    for (int pos = groupPos, end = groupEnd(catalog, groupPos); pos < end; ++pos)
+        elements.push_back(pos);
+    return elements;
+}
+
+std::vector<int> allElements(const CatalogEntry* catalog) {
+    std::vector<int> elements;
+    for (int pos = 0; !atEnd(catalog, pos); ++pos)
+        elements.push_back(pos);
+    return elements;
+}
+
+std::vector<int> unboundElements(std::int32_t kind, const char* groupName,
+                                 const CatalogEntry* catalog) {
+    int begin = 0;
+    int end = 0;
+    if (groupName == nullptr || groupName[0] == '\0') {
+        while (!atEnd(catalog, end))
+            ++end;
+    } else {
+        while (!atEnd(catalog, begin) && std::strcmp(catalog[begin].groupName, groupName) != 0)
+            ++begin;
+        end = atEnd(catalog, begin) ? begin : groupEnd(catalog, begin);
+    }
+    std::vector<int> elements;
+    for (int pos = begin; pos < end; ++pos) {
+        if (catalog[pos].kind == kind && catalog[pos].seen != 1) elements.push_back(pos);
+    }
+    return elements;
+}
+
+int findElementIndex(std::int32_t elementIndex, const CatalogEntry* catalog) {
+    for (int pos = 0; !atEnd(catalog, pos); ++pos) {
+        if (catalog[pos].elementIndex == elementIndex) return pos;
+    }
+    return -1;
 }
 
 } // namespace gb

@@ -3,6 +3,7 @@
 // elements are keys) and of the definition dialogs.
 
 #include <cstdint>
+#include <vector>
 
 namespace gb {
 
@@ -47,5 +48,29 @@ void clearSeen();
 
 // The group the entry at `pos` belongs to; "" for a position outside the catalogue.
 const char* groupOf(int pos);
+
+// Queries by position, in catalogue order, for the dialogs and tools: how the table marks groups
+// and its end stays in here. Each takes the catalogue to walk (the program's by default), which
+// must end like ElementCatalog.
+constexpr std::int32_t kAnyKind = -1;
+
+// The first entry of every group of elements of `kind` (kAnyKind: of every group).
+std::vector<int> groupsOfKind(std::int32_t kind, const CatalogEntry* catalog = ElementCatalog);
+
+// The elements of the group that starts at `groupPos`; none when groupPos is not a group's first
+// entry.
+std::vector<int> elementsOfGroup(int groupPos, const CatalogEntry* catalog = ElementCatalog);
+
+// Every element.
+std::vector<int> allElements(const CatalogEntry* catalog = ElementCatalog);
+
+// The elements still free to bind: of `kind`, not marked seen, of the group whose name equals
+// `groupName` exactly, or of every group when it is empty (or null). A name that is no group's
+// gives none.
+std::vector<int> unboundElements(std::int32_t kind, const char* groupName,
+                                 const CatalogEntry* catalog = ElementCatalog);
+
+// The element bound to the table row `elementIndex`, or -1.
+int findElementIndex(std::int32_t elementIndex, const CatalogEntry* catalog = ElementCatalog);
 
 } // namespace gb

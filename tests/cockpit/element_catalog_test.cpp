@@ -179,6 +179,103 @@ TEST(ElementCatalog, MarkingSeenAndGroupOfEdges) {
     EXPECT_STREQ(groupOf(kCatalogEntries), "");
 }
 
+std::vector<std::string> namesAt(const std::vector<int>& positions,
+                                 const CatalogEntry* catalog = ElementCatalog) {
+    std::vector<std::string> names;
+    for (int pos : positions)
+        names.push_back(catalog[pos].elementName);
+    return names;
+}
+
+TEST(ElementCatalog, GroupsOfAKindAndElementsOfAGroup) {
+    const std::vector<int> all = groupsOfKind(kAnyKind);
+    ASSERT_EQ(all.size(), static_cast<std::size_t>(kCatalogGroups));
+    const std::vector<int> flags = groupsOfKind(CatalogFlag);
+    const std::vector<int> values = groupsOfKind(CatalogValue);
+    EXPECT_EQ(flags.size(), 13u);
+    ASSERT_EQ(values.size(), 4u);
+    EXPECT_STREQ(ElementCatalog[flags.front()].groupName, "Eyebrow Lights");
+    EXPECT_STREQ(ElementCatalog[flags.back()].groupName, "Speed Lights");
+    EXPECT_STREQ(ElementCatalog[values.front()].groupName, "Primary Data");
+    EXPECT_STREQ(ElementCatalog[values.back()].groupName, "ADI Data");
+    EXPECT_TRUE(groupsOfKind(7).empty());
+
+    std::size_t elements = 0;
+    for (int group : all) {
+        const std::vector<int> members = elementsOfGroup(group);
+        ASSERT_FALSE(members.empty());
+        EXPECT_EQ(members.front(), group);
+        for (int pos : members)
+            EXPECT_STREQ(groupOf(pos), ElementCatalog[group].groupName);
+        elements += members.size();
+    }
+    EXPECT_EQ(elements, static_cast<std::size_t>(kCatalogElements));
+    EXPECT_EQ(allElements().size(), static_cast<std::size_t>(kCatalogElements));
+    EXPECT_EQ(namesAt(elementsOfGroup(findGroup("ADI Flags"))),
+              (std::vector<std::string>{"Aux", "BackupOff", "GS", "Loc", "Off"}));
+    EXPECT_EQ(
+        namesAt(elementsOfGroup(findGroup("ADI Data"))),
+        (std::vector<std::string>{"ILSHorPos", "ILSVerPos"})); // the last group ends at the end
+    // Not a group's first entry, or outside: nothing.
+    EXPECT_TRUE(elementsOfGroup(1).empty());
+    EXPECT_TRUE(elementsOfGroup(-1).empty());
+    EXPECT_TRUE(elementsOfGroup(kCatalogElements).empty());
+    EXPECT_TRUE(elementsOfGroup(100000).empty());
+}
+
+TEST(ElementCatalog, UnboundElementsFollowTheSeenMarks) {
+    clearSeen();
+    const int gear = findGroup("Gear Lights");
+    markSeen(findElement(gear, "Nose"));
+    EXPECT_EQ(namesAt(unboundElements(CatalogFlag, "Gear Lights")),
+              (std::vector<std::string>{"Left", "Right", "Handle"}));
+    // The group is named exactly, as the dialogs hold it.
+    EXPECT_TRUE(unboundElements(CatalogFlag, "gear lights").empty());
+    EXPECT_TRUE(unboundElements(CatalogValue, "Gear Lights").empty());
+    EXPECT_TRUE(unboundElements(CatalogFlag, "No Such Group").empty());
+    // No group: every group of the kind; "Off" once per group while both are free.
+    const std::vector<int> flags = unboundElements(CatalogFlag, "");
+    EXPECT_EQ(flags.size(), 111u); // 112 flags less Nose
+    EXPECT_EQ(unboundElements(CatalogFlag, nullptr), flags);
+    EXPECT_EQ(unboundElements(CatalogValue, "").size(), 47u);
+    markSeen(findElement(findGroup("HSI Flags"), "Off"));
+    const std::vector<int> left = unboundElements(CatalogFlag, nullptr);
+    ASSERT_EQ(left.size(), 110u);
+    int offs = 0;
+    for (int pos : left) {
+        if (std::string(ElementCatalog[pos].elementName) == "Off") {
+            ++offs;
+            EXPECT_EQ(ElementCatalog[pos].elementIndex, 106);
+        }
+    }
+    EXPECT_EQ(offs, 1);
+    clearSeen();
+
+    EXPECT_EQ(findElementIndex(106), findElement(findGroup("ADI Flags"), "Off"));
+    EXPECT_EQ(findElementIndex(0), 0);
+    EXPECT_EQ(findElementIndex(2), -1); // a table row without a name
+    EXPECT_EQ(findElementIndex(-1), -1);
+    EXPECT_EQ(findElementIndex(166), -1);
+}
+
+// The queries walk whatever catalogue they are given, up to its own end.
+TEST(ElementCatalog, QueriesWalkAnotherCatalogueToItsEnd) {
+    const CatalogEntry small[] = {{"Lamps", "A", 0, CatalogFlag, 3},
+                                  {"", "B", 1, CatalogFlag, 4},
+                                  {"Dials", "C", 0, CatalogValue, 9},
+                                  {"", "", 0, 0, 0}};
+    EXPECT_EQ(groupsOfKind(kAnyKind, small), (std::vector<int>{0, 2}));
+    EXPECT_EQ(groupsOfKind(CatalogValue, small), (std::vector<int>{2}));
+    EXPECT_EQ(elementsOfGroup(0, small), (std::vector<int>{0, 1}));
+    EXPECT_EQ(elementsOfGroup(2, small), (std::vector<int>{2}));
+    EXPECT_TRUE(elementsOfGroup(3, small).empty());
+    EXPECT_EQ(allElements(small).size(), 3u);
+    EXPECT_EQ(namesAt(unboundElements(CatalogFlag, "", small), small),
+              (std::vector<std::string>{"A"}));
+    EXPECT_EQ(findElementIndex(9, small), 2);
+    EXPECT_EQ(findElementIndex(0, small), -1);
+}
+
 TEST(ElementTable, LayoutSizesAndOffsets) {
     EXPECT_EQ(blockSizeOf(100), 124u);
     EXPECT_EQ(blockSizeOf(110), 1240u);

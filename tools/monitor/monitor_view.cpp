@@ -23,17 +23,13 @@ void add(std::vector<int>& positions, int pos) {
 }
 
 void addGroup(std::vector<int>& positions, int group) {
-    add(positions, group);
-    for (int pos = group + 1;
-         ElementCatalog[pos].elementName[0] != '\0' && ElementCatalog[pos].groupName[0] == '\0';
-         ++pos)
+    for (int pos : elementsOfGroup(group))
         add(positions, pos);
 }
 
 std::string groupList() {
     std::string list;
-    for (int pos = 0; ElementCatalog[pos].elementName[0] != '\0'; ++pos) {
-        if (ElementCatalog[pos].groupName[0] == '\0') continue;
+    for (int pos : groupsOfKind(kAnyKind)) {
         if (!list.empty()) list += ", ";
         list += ElementCatalog[pos].groupName;
     }
@@ -42,9 +38,7 @@ std::string groupList() {
 
 std::string elementList(int group) {
     std::string list;
-    for (int pos = group; ElementCatalog[pos].elementName[0] != '\0' &&
-                          (pos == group || ElementCatalog[pos].groupName[0] == '\0');
-         ++pos) {
+    for (int pos : elementsOfGroup(group)) {
         if (!list.empty()) list += ", ";
         list += ElementCatalog[pos].elementName;
     }
@@ -70,14 +64,14 @@ bool selectElements(const std::vector<std::string>& names, std::vector<int>& pos
                     std::string& error) {
     positions.clear();
     if (names.empty()) {
-        for (int pos = 0; ElementCatalog[pos].elementName[0] != '\0'; ++pos)
+        for (int pos : allElements())
             add(positions, pos);
         return true;
     }
     for (const std::string& raw : names) {
         const std::string name = trimmed(raw);
         if (ascii::equalIgnoringCase(name, "all")) {
-            for (int pos = 0; ElementCatalog[pos].elementName[0] != '\0'; ++pos)
+            for (int pos : allElements())
                 add(positions, pos);
             continue;
         }

@@ -95,7 +95,7 @@ bool readFile(const std::string& path, std::string& text) {
 void listElements(std::int32_t layout) {
     std::printf("Elements in layout %d (%zu bytes):\n", static_cast<int>(layout),
                 blockSizeOf(layout));
-    for (int pos = 0; ElementCatalog[pos].elementName[0] != '\0'; ++pos) {
+    for (int pos : allElements()) {
         const CatalogEntry& entry = ElementCatalog[pos];
         const ElementRecord& record = ElementTable[entry.elementIndex];
         char where[96] = "";
