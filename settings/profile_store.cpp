@@ -52,13 +52,21 @@ void ProfileStore::SetFileIo(IniFileIo* io) {
 // Names of five or more characters keep an extension whose first three characters read ".in" in
 // any case; the last character is not looked at, so "x.inf" stays and "x.txt" becomes "x.txt.ini".
 bool ProfileStore::SetIniFile(const char* name) {
+    return setIniPath(name, true);
+}
+
+bool ProfileStore::SetIniFileExact(const char* name) {
+    return setIniPath(name, false);
+}
+
+bool ProfileStore::setIniPath(const char* name, bool nameRule) {
     iniPath[0] = '\0';
     writable = 1;
     if (name == nullptr) return true;
     const std::size_t length = std::strlen(name);
     if (length >= NameLimit) return false;
     std::memcpy(iniPath, name, length + 1);
-    if (length <= 4 || !ascii::equalIgnoringCase(name + length - 4, ".in", 3))
+    if (nameRule && (length <= 4 || !ascii::equalIgnoringCase(name + length - 4, ".in", 3)))
         std::strcat(iniPath, ".ini");
     const platform::FileAttributes attributes = platform::fileAttributes(iniPath);
     if (attributes.exists && attributes.readOnly) writable = 0;

@@ -36,6 +36,9 @@ public:
     ProfileStore& operator=(const ProfileStore&) = delete;
 
     bool SetIniFile(const char* name);
+    // As SetIniFile, but the name is taken exactly as given, without ".ini" appended: for a file
+    // that must be written where it is read, whatever its extension (the definition file).
+    bool SetIniFileExact(const char* name);
     const char* GetIniFile() const { return iniPath; }
     int GetIniFile(char* buffer, int capacity) const;
     bool IniFileExists(const char* name = nullptr) const;
@@ -99,6 +102,7 @@ private:
     };
 
     bool iniMode() const { return iniPath[0] != '\0'; }
+    bool setIniPath(const char* name, bool nameRule);
     const char* sectionOr(const char* sectionName) const;
     bool setValueText(const char* sectionName, const char* key, const char* text);
     int getValueText(const char* sectionName, const char* key, char* buffer, int capacity);

@@ -282,6 +282,35 @@ TEST(ProfileStoreNames, IniFileNameRule) {
     EXPECT_FALSE(store.IniFileExists(""));
 }
 
+// The exact form keeps every name as given, writes there and honours read-only as SetIniFile does.
+TEST(ProfileStoreNames, ExactIniFileNameSkipsTheRule) {
+    TempFolder folder;
+    const std::string defs = folder.file("defs.txt");
+    writeBytes(defs, asWritten("[Eyebrow Lights]\nMasterCaution=5\n"));
+    ProfileStore store;
+    ASSERT_TRUE(store.SetIniFileExact(defs.c_str()));
+    EXPECT_EQ(std::string(store.GetIniFile()), defs);
+    EXPECT_TRUE(store.SetString("Eyebrow Lights", "MasterCaution", "7,8"));
+    EXPECT_EQ(readBytes(defs), asWritten("[Eyebrow Lights]\nMasterCaution=7,8\n"));
+    EXPECT_FALSE(std::filesystem::exists(defs + ".ini"));
+
+    for (const char* name : {"abcd", "x", ".ini", "cfg.INI"}) {
+        EXPECT_TRUE(store.SetIniFileExact(name));
+        EXPECT_STREQ(store.GetIniFile(), name);
+    }
+    const std::string longest(259, 'n');
+    EXPECT_TRUE(store.SetIniFileExact(longest.c_str()));
+    EXPECT_EQ(std::string(store.GetIniFile()), longest);
+    EXPECT_FALSE(store.SetIniFileExact((longest + "n").c_str()));
+    EXPECT_STREQ(store.GetIniFile(), "");
+    EXPECT_TRUE(store.SetIniFileExact(nullptr));
+    EXPECT_STREQ(store.GetIniFile(), "");
+
+    // SetIniFile itself keeps its rule.
+    EXPECT_TRUE(store.SetIniFile(defs.c_str()));
+    EXPECT_EQ(std::string(store.GetIniFile()), defs + ".ini");
+}
+
 TEST(ProfileStoreNames, SectionAndRegistryPathLimits) {
     ProfileStore store(nullptr, "Flight");
     char name[300];
