@@ -179,11 +179,38 @@ int readValue(Definition& d, const char* key, TokenList& tokens, int line,
     return 0;
 }
 
+// The header's name as the INI writer matches it: "[" in the first column, the text up to the
+// first "]". "" when the writer would not see the line as this header.
+void writerSection(const char* raw, char (&out)[sizeof Definition::fileSection]) {
+    out[0] = '\0';
+    if (raw[0] != '[') return;
+    const char* close = std::strchr(raw + 1, ']');
+    if (close == nullptr) return;
+    const std::size_t length = static_cast<std::size_t>(close - raw - 1);
+    if (length >= sizeof out || std::memchr(raw + 1, '\n', length) != nullptr) return;
+    std::memcpy(out, raw + 1, length);
+    out[length] = '\0';
+}
+
+// The entry's key as the INI writer matches it: from the first column up to the first "=" or
+// control character. "" when it is empty or too long to keep.
+void writerKey(const char* raw, char (&out)[sizeof Definition::fileKey]) {
+    std::size_t length = 0;
+    while (raw[length] != '=' && static_cast<unsigned char>(raw[length]) >= 32)
+        ++length;
+    if (length >= sizeof out) length = 0;
+    std::memcpy(out, raw, length);
+    out[length] = '\0';
+}
+
 int parseLines(DefinitionList& list, TextModeReader& reader, platform::WindowHandle owner,
                const DefinitionParseOptions& options) {
     const bool byteOrderMark = reader.skipByteOrderMark();
     if (options.byteOrderMark != nullptr) *options.byteOrderMark = byteOrderMark;
     char text[kPieceLength + 1];
+    // The line as read, for the spelling the writer needs; text is trimmed in place.
+    char raw[kPieceLength + 1];
+    char sectionText[sizeof Definition::fileSection] = {};
     int section = -1;
     int line = 0;
     int firstError = 0;
@@ -191,6 +218,7 @@ int parseLines(DefinitionList& list, TextModeReader& reader, platform::WindowHan
 
     while (reader.readPiece(text, kPieceLength)) {
         ++line;
+        std::memcpy(raw, text, std::strlen(text) + 1);
         int length = trimSet(text, -1, " \r\n\t");
         length = cutComment(text, length, "#", '"');
         if (length < 1) continue;
@@ -202,6 +230,7 @@ int parseLines(DefinitionList& list, TextModeReader& reader, platform::WindowHan
                 name[n++] = *p;
             name[n] = '\0';
             section = findGroup(name);
+            writerSection(raw, sectionText);
             continue;
         }
         if (section < 0) continue;
@@ -239,6 +268,8 @@ int parseLines(DefinitionList& list, TextModeReader& reader, platform::WindowHan
             d.elementIndex = element.elementIndex;
             d.groupName = ElementCatalog[section].groupName;
             d.elementName = element.elementName;
+            std::memcpy(d.fileSection, sectionText, sizeof d.fileSection);
+            writerKey(raw, d.fileKey);
             code = readValue(d, key, tokens, line, owner, list);
             if (code == 0) {
                 const int pos = list.addDefinition(d, owner);

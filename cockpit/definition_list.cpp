@@ -16,6 +16,14 @@ DefinitionForm formOf(const Definition& d) {
     return DefinitionForm::None;
 }
 
+const char* writeSectionOf(const Definition& d) {
+    return d.fileSection[0] != '\0' && d.fileKey[0] != '\0' ? d.fileSection : d.groupName;
+}
+
+const char* writeKeyOf(const Definition& d) {
+    return d.fileSection[0] != '\0' && d.fileKey[0] != '\0' ? d.fileKey : d.elementName;
+}
+
 DefinitionList::~DefinitionList() {
     for (int i = count - 1; i >= 0; --i)
         delete items[i];

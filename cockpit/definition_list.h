@@ -35,7 +35,18 @@ struct Definition {
     std::int32_t offset = 0;
     // Owned by the transfer cycle: what it sent last.
     std::uint32_t lastValue = 0;
+    // The section and key that find this definition's line when the definition file is written
+    // back, spelled as the file has them: the header's text between "[" and "]", and the line's
+    // text up to "=" (or a control character) with any indentation, trace marker and blanks, in
+    // the file's letter case. The loader fills them; both empty means the catalogue's spelling
+    // (a definition added while the program runs, or a line the writer cannot address).
+    char fileSection[64] = {};
+    char fileKey[64] = {};
 };
+
+// Where the definition file's writer finds d: its file spelling, else the catalogue's.
+const char* writeSectionOf(const Definition& d);
+const char* writeKeyOf(const Definition& d);
 
 // The binding form is derived, in the order the transfer cycle tests it.
 enum class DefinitionForm {

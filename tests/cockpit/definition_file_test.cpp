@@ -100,6 +100,47 @@ TEST(DefinitionFile, TraceMarkerAndAnalogDefaults) {
     EXPECT_EQ(p.list.phHigh, 11);
 }
 
+// Each definition keeps the header text and key text that the INI writer will find its line by:
+// the file's case, the trace marker, indentation and blanks before "=", up to a control character.
+TEST(DefinitionFile, KeepsTheSpellingTheWriterFindsTheLineBy) {
+    Parsed p;
+    parse(p, "[eyebrow LIGHTS] # the writer reads the name up to \"]\"\n"
+             "@mastercaution =5\n"
+             "  TFFail\t= 3,1,16\n"
+             "\tOvrd=1\n"
+             "[Primary Data\n"
+             "KIAS=10,2\n"
+             "  [Secondary Data]\n"
+             "RPM=11,0\n"
+             "[Eyebrow Lights]\n"
+             "EngFire=2\n");
+    ASSERT_EQ(p.result, 6);
+    EXPECT_STREQ(p.at(0).fileSection, "eyebrow LIGHTS");
+    EXPECT_STREQ(p.at(0).fileKey, "@mastercaution ");
+    EXPECT_STREQ(writeSectionOf(p.at(0)), "eyebrow LIGHTS");
+    EXPECT_STREQ(writeKeyOf(p.at(0)), "@mastercaution ");
+    EXPECT_STREQ(p.at(1).fileKey, "  TFFail");
+    // A key the writer cannot match (it stops at the tab at once) falls back to the catalogue.
+    EXPECT_STREQ(p.at(2).fileKey, "");
+    EXPECT_STREQ(writeSectionOf(p.at(2)), "Eyebrow Lights");
+    EXPECT_STREQ(writeKeyOf(p.at(2)), "Ovrd");
+    // Headers the writer does not see as headers: no "]", or not in the first column.
+    EXPECT_STREQ(p.at(3).fileSection, "");
+    EXPECT_STREQ(writeSectionOf(p.at(3)), "Primary Data");
+    EXPECT_STREQ(writeKeyOf(p.at(3)), "KIAS");
+    EXPECT_STREQ(p.at(4).fileSection, "");
+    EXPECT_STREQ(writeSectionOf(p.at(4)), "Secondary Data");
+    EXPECT_STREQ(p.at(5).fileSection, "Eyebrow Lights");
+    EXPECT_STREQ(p.at(5).fileKey, "EngFire");
+
+    // A definition that never came from the file is written as the catalogue spells it.
+    Definition added;
+    added.groupName = "Eyebrow Lights";
+    added.elementName = "MasterCaution";
+    EXPECT_STREQ(writeSectionOf(added), "Eyebrow Lights");
+    EXPECT_STREQ(writeKeyOf(added), "MasterCaution");
+}
+
 TEST(DefinitionFile, IgnoresLinesSilently) {
     Parsed p;
     parse(p, "MasterCaution=1\n"                 // before any section
