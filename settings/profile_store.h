@@ -39,6 +39,10 @@ public:
     // As SetIniFile, but the name is taken exactly as given, without ".ini" appended: for a file
     // that must be written where it is read, whatever its extension (the definition file).
     bool SetIniFileExact(const char* name);
+    // Reads the INI file as the definition loader reads it: a Ctrl-Z ends its text. Lookups look
+    // no further, and a new section goes in before the Ctrl-Z, where that reader finds it; the
+    // bytes from the Ctrl-Z on stay as they are. Off by default: the settings store reads on.
+    void SetCtrlZEndsText(bool on) { ctrlZEndsText_ = on; }
     const char* GetIniFile() const { return iniPath; }
     int GetIniFile(char* buffer, int capacity) const;
     bool IniFileExists(const char* name = nullptr) const;
@@ -98,7 +102,9 @@ private:
         Insert,
         Replace,
         DeleteKey,
-        DeleteSection
+        DeleteSection,
+        // A new section and its entry, put in before the file's first Ctrl-Z.
+        SectionBeforeTextEnd
     };
 
     bool iniMode() const { return iniPath[0] != '\0'; }
@@ -112,7 +118,8 @@ private:
                   char* buffer, int capacity);
     bool iniWrite(const char* sectionName, const char* key, const char* value);
     bool iniAppendSection(const char* sectionName, const char* key, const char* value);
-    bool iniRewrite(const char* key, const char* value, Rewrite mode, std::uint32_t line);
+    bool iniRewrite(const char* key, const char* value, Rewrite mode, std::uint32_t line,
+                    const char* sectionName = nullptr);
     bool iniDeleteKey(const char* sectionName, const char* key);
     bool iniDeleteSection(const char* sectionName);
     int iniEnumSections(int index, const char* pattern, char* buffer, int capacity);
@@ -132,6 +139,9 @@ private:
                     int capacity);
 
     IniFileIo* fileIo;
+    bool ctrlZEndsText_ = false;
+    // The last lookup ended at a Ctrl-Z (only while ctrlZEndsText_ is set).
+    bool textEndSeen_ = false;
 };
 
 } // namespace gb

@@ -2,8 +2,9 @@
 // appends a new section in place or rewrites the whole file through its ".bak" copy.
 //
 // Files are read and written in binary on every build. Lines split as the Windows runtime's text
-// mode splits them, but NUL and Ctrl-Z are ordinary bytes, and a rewrite copies every line it
-// does not change byte for byte, line end included. A UTF-8 byte-order mark at the start of the
+// mode splits them, but NUL and Ctrl-Z are ordinary bytes (unless the store is told to end the
+// text at a Ctrl-Z, as the definition loader does), and a rewrite copies every line it does not
+// change byte for byte, line end included. A UTF-8 byte-order mark at the start of the
 // file is skipped when reading and kept when rewriting. New lines end in the platform's line end.
 
 #include "platform/runtime.h"
@@ -22,6 +23,7 @@ constexpr int kLineCapacity = 32000;
 constexpr int kHeaderLineCapacity = 1024;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kByteOrderMarkSize = 3;
+constexpr char kTextEnd = '\x1A';
 
 struct Entry {
     const char* name;
@@ -104,15 +106,17 @@ private:
 };
 
 // The lines of an open file, as the file seam reads them, with a byte-order mark at the start of
-// the file set apart from the first line.
+// the file set apart from the first line. With `stopAtTextEnd`, a Ctrl-Z ends the text: the line
+// holding it ends before it, and no line follows.
 class LineReader {
 public:
-    LineReader(IniFileIo& io, std::FILE* file, int capacity)
+    LineReader(IniFileIo& io, std::FILE* file, int capacity, bool stopAtTextEnd = false)
         : io_(io), file_(file), capacity_(capacity),
-          buffer_(static_cast<std::size_t>(capacity) + 1) {}
+          buffer_(static_cast<std::size_t>(capacity) + 1), stopAtTextEnd_(stopAtTextEnd) {}
 
     // 1 with the next line in text() and size(), 0 at the end, -1 on a read error.
     int next() {
+        if (textEndSeen_) return 0;
         const int got = io_.readLine(file_, buffer_.data(), capacity_);
         if (got <= 0) return got;
         text_ = buffer_.data();
@@ -124,8 +128,18 @@ public:
             text_ += kByteOrderMarkSize;
             size_ -= kByteOrderMarkSize;
         }
+        if (stopAtTextEnd_) {
+            if (const void* end = std::memchr(text_, kTextEnd, size_)) {
+                textEndSeen_ = true;
+                size_ = static_cast<std::size_t>(static_cast<const char*>(end) - text_);
+                buffer_[static_cast<std::size_t>(text_ - buffer_.data()) + size_] = '\0';
+                if (size_ == 0) return 0;
+            }
+        }
         return 1;
     }
+    // Reading stopped at a Ctrl-Z.
+    bool textEndSeen() const { return textEndSeen_; }
     // The line's bytes with their line end, zero-terminated; parsing stops at a NUL in them.
     const char* text() const { return text_; }
     std::size_t size() const { return size_; }
@@ -137,6 +151,8 @@ private:
     std::FILE* file_;
     int capacity_;
     std::vector<char> buffer_;
+    bool stopAtTextEnd_;
+    bool textEndSeen_ = false;
     const char* text_ = "";
     std::size_t size_ = 0;
     bool first_ = true;
@@ -152,6 +168,7 @@ int ProfileStore::iniLookup(const char* sectionName, const char* key, const char
     lastError = Ok;
     sectionLine = 0;
     keyLine = 0;
+    textEndSeen_ = false;
     if (!iniMode()) {
         lastError = NoIniFile;
         return 0;
@@ -161,7 +178,7 @@ int ProfileStore::iniLookup(const char* sectionName, const char* key, const char
         lastError = CannotRead;
         return 0;
     }
-    LineReader lines(*fileIo, file.get(), kLineCapacity);
+    LineReader lines(*fileIo, file.get(), kLineCapacity, ctrlZEndsText_);
     const char* wanted = sectionOr(sectionName);
     int got;
     while ((got = lines.next()) == 1) {
@@ -172,6 +189,7 @@ int ProfileStore::iniLookup(const char* sectionName, const char* key, const char
         // A read error is reported as unreadable, not as a missing section that a write would
         // then append a second time.
         keyLine = sectionLine;
+        textEndSeen_ = lines.textEndSeen();
         lastError = got < 0 ? CannotRead : SectionNotFound;
         return 0;
     }
@@ -241,6 +259,9 @@ bool ProfileStore::iniWrite(const char* sectionName, const char* key, const char
             return true;
         return iniRewrite(key, value, Rewrite::Replace, keyLine);
     }
+    // Appended, the section would lie behind the Ctrl-Z, where the reader never looks.
+    if (lastError == SectionNotFound && textEndSeen_)
+        return iniRewrite(key, value, Rewrite::SectionBeforeTextEnd, 0, header);
     if (lastError == SectionNotFound || !IniFileExists())
         return iniAppendSection(sectionName, key, value);
     if (lastError == KeyNotFound) return iniRewrite(key, value, Rewrite::Insert, sectionLine + 1);
@@ -278,8 +299,8 @@ bool ProfileStore::iniAppendSection(const char* sectionName, const char* key, co
 // Copies the file through "<name cut at its last dot>.bak", changing only the target line. Every
 // write and the close of the new file are checked: on a failure the backup goes back under the
 // file's own name, so the file never ends up with less than it had.
-bool ProfileStore::iniRewrite(const char* key, const char* value, Rewrite mode,
-                              std::uint32_t line) {
+bool ProfileStore::iniRewrite(const char* key, const char* value, Rewrite mode, std::uint32_t line,
+                              const char* sectionName) {
     lastError = Ok;
     std::string backup = iniPath;
     const std::size_t dot = backup.rfind('.');
@@ -306,13 +327,21 @@ bool ProfileStore::iniRewrite(const char* key, const char* value, Rewrite mode,
     }
 
     const char* newLineEnd = platform::textLineEnd();
-    const std::string entry = mode == Rewrite::Insert || mode == Rewrite::Replace
-                                  ? std::string(key) + "=" + value
-                                  : std::string();
+    const bool withEntry = mode == Rewrite::Insert || mode == Rewrite::Replace ||
+                           mode == Rewrite::SectionBeforeTextEnd;
+    const std::string entry = withEntry ? std::string(key) + "=" + value : std::string();
+
     auto put = [&](const char* text, std::size_t length) {
         return fileIo->write(out.get(), text, length);
     };
     auto putText = [&](const char* text) { return put(text, std::strlen(text)); };
+    // What an append writes: a line end when the file has lines, the header, the entry.
+    auto putSection = [&](bool hadLines) {
+        const std::string header = std::string("[") + sectionName + "]";
+        return (!hadLines || putText(newLineEnd)) && put(header.data(), header.size()) &&
+               putText(newLineEnd) && put(entry.data(), entry.size()) && putText(newLineEnd);
+    };
+    bool sectionPut = false;
     LineReader lines(*fileIo, in.get(), kLineCapacity);
     std::uint32_t number = 0;
     bool ok = true;
@@ -327,6 +356,17 @@ bool ProfileStore::iniRewrite(const char* key, const char* value, Rewrite mode,
         lastHadEnd = lineEnd != nullptr;
         // The mark stays at the start of the file whatever becomes of the first line.
         if (lines.byteOrderMark()) ok = put(kByteOrderMark, kByteOrderMarkSize);
+        if (mode == Rewrite::SectionBeforeTextEnd && !sectionPut) {
+            if (const void* mark = std::memchr(text, kTextEnd, length)) {
+                // The text before the Ctrl-Z, the section, then the Ctrl-Z and all after it.
+                const std::size_t before =
+                    static_cast<std::size_t>(static_cast<const char*>(mark) - text);
+                ok = ok && put(text, before) && putSection(before > 0 || number > 1) &&
+                     put(text + before, length - before);
+                sectionPut = true;
+                continue;
+            }
+        }
         if (skipping && text[0] != '[') continue;
         skipping = false;
         if (number != line) {
@@ -337,19 +377,30 @@ bool ProfileStore::iniRewrite(const char* key, const char* value, Rewrite mode,
         case Rewrite::Insert:
             ok = ok && put(entry.data(), entry.size()) && putText(newLineEnd) && put(text, length);
             break;
-        case Rewrite::Replace:
-            // The replaced line keeps its own line end.
+        case Rewrite::Replace: {
+            // The replaced line keeps its own line end; where a Ctrl-Z ends the text on it, the
+            // Ctrl-Z and the rest of the line stay behind the new entry.
+            const void* mark = ctrlZEndsText_ ? std::memchr(text, kTextEnd, length) : nullptr;
+            const std::size_t at =
+                mark != nullptr ? static_cast<std::size_t>(static_cast<const char*>(mark) - text)
+                                : length;
             ok = ok && put(entry.data(), entry.size()) &&
-                 putText(lineEnd != nullptr ? lineEnd : newLineEnd);
+                 (mark != nullptr ? put(text + at, length - at)
+                                  : putText(lineEnd != nullptr ? lineEnd : newLineEnd));
             break;
+        }
         case Rewrite::DeleteKey:
             break;
         case Rewrite::DeleteSection:
             skipping = true;
             break;
+        case Rewrite::SectionBeforeTextEnd:
+            break;
         }
     }
     if (ok && got < 0) ok = false;
+    // The Ctrl-Z has gone since the lookup: the section goes at the end, as an append puts it.
+    if (ok && mode == Rewrite::SectionBeforeTextEnd && !sectionPut) ok = putSection(number > 0);
     if (ok && mode == Rewrite::Insert && line == number + 1)
         ok = (lastHadEnd || putText(newLineEnd)) && put(entry.data(), entry.size()) &&
              putText(newLineEnd);

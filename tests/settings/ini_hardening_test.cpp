@@ -63,6 +63,46 @@ TEST_F(IniHardening, CtrlZIsAnOrdinaryByte) {
     EXPECT_STREQ(store->GetString("A", "k", nullptr), "1\x1Atail");
 }
 
+// The definition file's writer reads as its loader does: nothing behind a Ctrl-Z counts, and a
+// new section goes in front of it, so the next start reads it. The Ctrl-Z and what follows it
+// stay as they were.
+TEST_F(IniHardening, CtrlZEndsTheTextWhenTold) {
+    const std::string n = gb::platform::textLineEnd();
+    store->SetCtrlZEndsText(true);
+    put("[A]\nk=1\n\x1A\n[B]\nm=2\n");
+    EXPECT_EQ(store->GetInt("B", "m", 9), 9);
+    EXPECT_EQ(store->lastError, ProfileStore::SectionNotFound);
+    EXPECT_TRUE(store->SetInt("B", "m", 5));
+    EXPECT_EQ(bytes(), "[A]\nk=1\n" + n + "[B]" + n + "m=5" + n + "\x1A\n[B]\nm=2\n");
+    EXPECT_EQ(store->GetInt("B", "m", 9), 5);
+    EXPECT_FALSE(fileExists(backup()));
+
+    // The usual DOS end of file: one Ctrl-Z after the last line, or right after its text.
+    put("[A]\r\nk=1\r\n\x1A");
+    EXPECT_TRUE(store->SetString("C", "x", "y"));
+    EXPECT_EQ(bytes(), "[A]\r\nk=1\r\n" + n + "[C]" + n + "x=y" + n + "\x1A");
+    put("[A]\nk=1\x1A");
+    EXPECT_TRUE(store->SetString("C", "x", "y"));
+    EXPECT_EQ(bytes(), "[A]\nk=1" + n + "[C]" + n + "x=y" + n + "\x1A");
+    put(kMark + "\x1A");
+    EXPECT_TRUE(store->SetString("C", "x", "y"));
+    EXPECT_EQ(bytes(), kMark + "[C]" + n + "x=y" + n + "\x1A");
+
+    // A value ends at the Ctrl-Z; replacing it keeps the Ctrl-Z and the rest of its line.
+    put("[A]\nk=1\x1A[B]\nm=2\n");
+    EXPECT_STREQ(store->GetString("A", "k", nullptr), "1");
+    EXPECT_TRUE(store->SetInt("A", "k", 7));
+    EXPECT_EQ(bytes(), "[A]\nk=7\x1A[B]\nm=2\n");
+    EXPECT_TRUE(store->SetString("A", "j", "3"));
+    EXPECT_EQ(bytes(), "[A]\nj=3" + n + "k=7\x1A[B]\nm=2\n");
+
+    // Told nothing, the store reads on and appends at the very end.
+    store->SetCtrlZEndsText(false);
+    put("[A]\nk=1\n\x1A");
+    EXPECT_TRUE(store->SetString("C", "x", "y"));
+    EXPECT_EQ(bytes(), "[A]\nk=1\n\x1A" + n + "[C]" + n + "x=y" + n);
+}
+
 TEST_F(IniHardening, EachLineKeepsItsOwnLineEnd) {
     const std::string lineEnd = gb::platform::textLineEnd();
     EXPECT_EQ(lineEnd, textLineEnd());
