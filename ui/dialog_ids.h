@@ -46,3 +46,11 @@
 #define IDC_SEND_VALUE 1025
 #define IDC_SEND_ON 1027
 #define IDC_SEND_OFF 1028
+
+// Definition lists (QP flags, PH flags, analog values).
+#define IDD_DEFINITION_LIST 136
+#define IDC_DEFLIST_VIEW 1013
+#define IDC_DEFLIST_GROUP 1014
+#define IDC_DEFLIST_ADD 1015
+#define IDC_DEFLIST_DELETE 1016
+#define IDC_DEFLIST_MODIFY 1017
