@@ -16,6 +16,7 @@
 #include <string>
 
 namespace gb {
+class CMainFrame;
 class DeviceBinding;
 } // namespace gb
 
@@ -77,5 +78,11 @@ private:
 
     DefinitionListContext context_;
 };
+
+// The program's list dialog of `mode` (0 QP flags, 1 PH flags, 2 analog values) over the frame's
+// definitions, definition file and card binding and the program's catalogue, run modally: what
+// the frame's FrameDialogs::runDefinitionList does. The frame's command handler keeps the list
+// commands disabled around it. A caller links the frame's library (gb_frame).
+void runDefinitionListFor(int mode, CMainFrame& frame);
 
 } // namespace gb::ui
