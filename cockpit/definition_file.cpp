@@ -19,10 +19,12 @@ constexpr int kNameLength = 63;
 // The Windows runtime's text-mode reading, done by hand so that both builds split and number the
 // lines of a file identically: CR LF becomes LF, a lone CR stays, Ctrl-Z ends the file, and a
 // read takes at most 1023 characters up to and including LF (fgets). A UTF-8 byte-order mark
-// that starts the file is skipped, so that a header on the first line is recognised.
+// that starts the file is skipped, so that a header on the first line is recognised. A read error
+// ends the reading like the end of the file, but is remembered, and the piece it cut short is
+// dropped.
 class TextModeReader {
 public:
-    explicit TextModeReader(std::FILE* file) : file_(file) {}
+    TextModeReader(DefinitionFileIo& io, std::FILE* file) : io_(&io), file_(file) {}
     TextModeReader(const char* data, std::size_t size) : data_(data), size_(size) {}
 
     // Call before the first piece: true when the file began with the mark (now skipped).
@@ -47,15 +49,31 @@ public:
             buffer[n++] = static_cast<char>(c);
             if (c == '\n') break;
         }
+        if (failed_) n = 0;
         buffer[n] = '\0';
         return n > 0;
     }
 
+    // The file could not be read to its end.
+    bool failed() const { return failed_; }
+
 private:
     int raw() {
         if (pending_ > 0) return pushedBack_[--pending_];
-        if (file_ != nullptr) return std::getc(file_);
-        return position_ < size_ ? static_cast<unsigned char>(data_[position_++]) : -1;
+        if (file_ == nullptr)
+            return position_ < size_ ? static_cast<unsigned char>(data_[position_++]) : -1;
+        if (position_ == size_) {
+            if (failed_ || atEnd_) return -1;
+            const int n = io_->read(file_, block_, sizeof block_);
+            if (n <= 0) {
+                failed_ = n < 0;
+                atEnd_ = true;
+                return -1;
+            }
+            position_ = 0;
+            size_ = static_cast<std::size_t>(n);
+        }
+        return static_cast<unsigned char>(block_[position_++]);
     }
 
     void pushBack(int c) { pushedBack_[pending_++] = c; }
@@ -73,13 +91,17 @@ private:
         return c;
     }
 
+    DefinitionFileIo* io_ = nullptr;
     std::FILE* file_ = nullptr;
     const char* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t position_ = 0;
+    char block_[4096];
     int pushedBack_[3] = {};
     int pending_ = 0;
     bool ended_ = false;
+    bool atEnd_ = false;
+    bool failed_ = false;
 };
 
 int show(platform::WindowHandle owner, const std::string& text, int code) {
@@ -203,8 +225,9 @@ void writerKey(const char* raw, char (&out)[sizeof Definition::fileKey]) {
     out[length] = '\0';
 }
 
-int parseLines(DefinitionList& list, TextModeReader& reader, platform::WindowHandle owner,
-               const DefinitionParseOptions& options) {
+// `path` names the file for the message a read error shows.
+int parseLines(DefinitionList& list, TextModeReader& reader, const char* path,
+               platform::WindowHandle owner, const DefinitionParseOptions& options) {
     const bool byteOrderMark = reader.skipByteOrderMark();
     if (options.byteOrderMark != nullptr) *options.byteOrderMark = byteOrderMark;
     char text[kPieceLength + 1];
@@ -286,6 +309,10 @@ int parseLines(DefinitionList& list, TextModeReader& reader, platform::WindowHan
             if (firstError == 0) firstError = code;
         }
     }
+    if (reader.failed()) {
+        const int code = show(owner, "Can't find/open " + quote(path) + "!", -2);
+        return firstError != 0 ? firstError : code;
+    }
     if (firstError != 0) return firstError;
     if (list.count == 0) {
         platform::messageBox(owner, "No data to transfer, abort!", kCaption,
@@ -299,19 +326,20 @@ int parseLines(DefinitionList& list, TextModeReader& reader, platform::WindowHan
 int parseDefinitionFile(DefinitionList& list, const char* path, platform::WindowHandle owner,
                         const DefinitionParseOptions& options) {
     if (path == nullptr || path[0] == '\0') return show(owner, "No configuration file!", -1);
-    // Binary mode: TextModeReader does the text-mode translation the same way on every build.
-    std::FILE* file = std::fopen(path, "rb");
+    DefinitionFileIo& io =
+        options.fileIo != nullptr ? *options.fileIo : DefinitionFileIo::standard();
+    std::FILE* file = io.open(path);
     if (file == nullptr) return show(owner, "Can't find/open " + quote(path) + "!", -2);
-    TextModeReader reader(file);
-    const int result = parseLines(list, reader, owner, options);
-    std::fclose(file);
+    TextModeReader reader(io, file);
+    const int result = parseLines(list, reader, path, owner, options);
+    io.close(file);
     return result;
 }
 
 int parseDefinitionText(DefinitionList& list, const char* data, std::size_t size,
                         platform::WindowHandle owner, const DefinitionParseOptions& options) {
     TextModeReader reader(data, size);
-    return parseLines(list, reader, owner, options);
+    return parseLines(list, reader, "", owner, options);
 }
 
 } // namespace gb

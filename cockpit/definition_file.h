@@ -8,8 +8,12 @@
 //   -6 PH# or PH-byte range, -7 analog syntax, -8 list full or no memory.
 // The file is read in the Windows runtime's text mode on every build (CR LF ends a line like LF,
 // Ctrl-Z ends the file) and in pieces of at most 1023 characters, each numbered as a line. A UTF-8
-// byte-order mark at the start of the file is skipped.
+// byte-order mark at the start of the file is skipped. A file that opens but cannot be read to its
+// end (a folder natively, an I/O error) counts as one that cannot be opened (-2): the lines before
+// the failure have been read and stay, as before a faulty line, and the rest is never taken for
+// the end of the file.
 
+#include "cockpit/definition_file_io.h"
 #include "cockpit/definition_list.h"
 
 #include <cstddef>
@@ -25,6 +29,8 @@ struct DefinitionParseOptions {
     std::int32_t* lineOfDefinition = nullptr;
     // When set, receives whether the file began with a UTF-8 byte-order mark (which is skipped).
     bool* byteOrderMark = nullptr;
+    // The file operations; the C library's when null.
+    DefinitionFileIo* fileIo = nullptr;
 };
 
 // Reads the file into `list`: the number of definitions in it (0 after showing "No data to
