@@ -239,9 +239,11 @@ int parseLines(DefinitionList& list, TextModeReader& reader, const char* path,
     int firstError = 0;
     TokenList tokens(",");
 
+    if (options.currentLine != nullptr) *options.currentLine = 0;
     while (reader.readPiece(text, kPieceLength)) {
         ++line;
         std::memcpy(raw, text, std::strlen(text) + 1);
+        if (options.currentLine != nullptr) *options.currentLine = line;
         int length = trimSet(text, -1, " \r\n\t");
         length = cutComment(text, length, "#", '"');
         if (length < 1) continue;
@@ -309,6 +311,7 @@ int parseLines(DefinitionList& list, TextModeReader& reader, const char* path,
             if (firstError == 0) firstError = code;
         }
     }
+    if (options.currentLine != nullptr) *options.currentLine = 0;
     if (reader.failed()) {
         const int code = show(owner, "Can't find/open " + quote(path) + "!", -2);
         return firstError != 0 ? firstError : code;

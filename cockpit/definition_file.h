@@ -29,6 +29,10 @@ struct DefinitionParseOptions {
     std::int32_t* lineOfDefinition = nullptr;
     // When set, receives whether the file began with a UTF-8 byte-order mark (which is skipped).
     bool* byteOrderMark = nullptr;
+    // When set, holds the number of the line being read while the loader works on it, so that
+    // whoever answers a message box knows the line it concerns; 0 while a message concerns the
+    // whole file (no line, cannot be read, no definition).
+    int* currentLine = nullptr;
     // The file operations; the C library's when null.
     DefinitionFileIo* fileIo = nullptr;
 };

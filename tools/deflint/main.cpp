@@ -6,7 +6,7 @@
 namespace {
 
 const char kHelp[] =
-    "Usage: glowbridge-lint [--all] <definition file>\n"
+    "Usage: glowbridge-lint [--all] [--json] <definition file>\n"
     "\n"
     "Reads a Glowbridge definition file with Glowbridge's own loader. For a good file it prints\n"
     "each definition as Glowbridge will use it (group, element, form, QP#s or PH#/byte/mask or\n"
@@ -15,6 +15,10 @@ const char kHelp[] =
     "line and ends.\n"
     "\n"
     "  --all    go on past faulty lines and show the message of every faulty line\n"
+    "  --json   print one JSON object for scripts and editors instead: file, result,\n"
+    "           exitStatus, everyFault, byteOrderMark, phLow, phHigh, definitions (each with\n"
+    "           its line, form, written value and every field), seen (catalogue entries\n"
+    "           bound), messages (caption, text, style, icon, line or null)\n"
     "  --help   this text\n"
     "\n"
     "Exit status: 0 the file is good. Otherwise the loader's result code, negated:\n"
@@ -28,6 +32,7 @@ const char kHelp[] =
 
 int main(int argc, char** argv) {
     bool everyFault = false;
+    gb::LintFormat format = gb::LintFormat::Text;
     const char* path = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -36,6 +41,8 @@ int main(int argc, char** argv) {
         }
         if (std::strcmp(argv[i], "--all") == 0) {
             everyFault = true;
+        } else if (std::strcmp(argv[i], "--json") == 0) {
+            format = gb::LintFormat::Json;
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             std::fprintf(stderr, "glowbridge-lint: unknown option %s\n\n%s", argv[i], kHelp);
             return gb::kLintUsageStatus;
@@ -50,7 +57,7 @@ int main(int argc, char** argv) {
         std::fputs(kHelp, stderr);
         return gb::kLintUsageStatus;
     }
-    const gb::LintReport report = gb::lintDefinitionFile(path, everyFault);
+    const gb::LintReport report = gb::lintDefinitionFile(path, everyFault, format);
     std::fputs(report.output.c_str(), stdout);
     return report.exitStatus;
 }
