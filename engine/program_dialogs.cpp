@@ -2,6 +2,7 @@
 
 #include "platform/message_box.h"
 #include "ui/dialogs/about_dlg.h"
+#include "ui/dialogs/definition_list_dlg.h"
 #include "ui/dialogs/general_config_dlg.h"
 
 #include <algorithm>
@@ -29,9 +30,8 @@ public:
         return true;
     }
 
-    void runDefinitionList(int, CMainFrame& frame) override {
-        platform::messageBox(frame.window(), "The definition lists are not available yet.",
-                             "Glowbridge", platform::MbOk | platform::MbIconInformation);
+    void runDefinitionList(int mode, CMainFrame& frame) override {
+        ui::runDefinitionListFor(mode, frame);
     }
 
     void runAbout() override {
