@@ -34,6 +34,10 @@ CMainFrame::CMainFrame(ProfileStore& store, const CommandLine& commandLine,
         commandLine.getSwitchInt("/dev", store.GetInt(nullptr, "QUARNDevice", std::int32_t{255}));
     checkPeriod_ = store.GetInt(nullptr, "F4CheckTimer", std::uint32_t{4000});
     readPeriod_ = store.GetInt(nullptr, "F4ReadTimer", std::uint32_t{100});
+    // Any number but 0 switches them on, as the registry's DWORDs would; text that is no number
+    // reads as 0.
+    safeOutputs_ = store.GetInt(nullptr, "SafeOutputs", std::int32_t{0}) != 0;
+    analogHoldBack_ = store.GetInt(nullptr, "AnalogHoldBack", std::int32_t{1}) != 0;
     store.GetString(nullptr, "F4CheckProc", checkProcess_, sizeof checkProcess_ - 1,
                     "C:\\PROGRAMME\\SPIELE\\FALCON4\\EFALCON.EXE");
     store.GetString(nullptr, "DebugFile", debugFile_, sizeof debugFile_ - 1, "C:\\Glowbridge.txt");
@@ -95,12 +99,23 @@ void CMainFrame::onTimer(unsigned id) {
                                            : platform::isProcessRunning;
         watch_.checkTick(running(checkProcess_), checkPeriod_, readPeriod_);
     } else if (id == READ_TIMER) {
-        const TransferLogging logging{debugMode_, debugFile_, &DebugLog::process()};
-        readTimerTick(inCycle_, source_, definitions_, phSlots_, binding_, logging);
+        TransferOptions options;
+        options.analogHoldBack = analogHoldBack_;
+        readTimerTick(inCycle_, source_, definitions_, phSlots_, binding_, transferLogging(),
+                      options);
+    } else if (id == SAFE_CLOSE_TIMER) {
+        if (window_ != nullptr) platform::killWindowTimer(window_, SAFE_CLOSE_TIMER);
+        finishClose();
     }
 }
 
+TransferLogging CMainFrame::transferLogging() {
+    return TransferLogging{debugMode_, debugFile_, &DebugLog::process()};
+}
+
 bool CMainFrame::isCommandEnabled(unsigned command) {
+    // Closing: the card is about to go, nothing may start anew.
+    if (closing_ != Closing::No) return false;
     switch (command) {
     case ID_TRANSFER_START:
         return watch_.canStart();
@@ -147,8 +162,9 @@ void CMainFrame::onCommand(unsigned command) {
         onHelp();
         break;
     case ID_APP_EXIT:
-        // Straight to the base close: no blue icon, the card is closed by the destructor.
-        DestroyWindow();
+        // Straight to the base close (after the outputs' delay with "SafeOutputs"): no blue
+        // icon, the card is closed by the destructor.
+        if (!beginSafeClose(Closing::Exit)) DestroyWindow();
         break;
     default:
         break;
@@ -156,12 +172,36 @@ void CMainFrame::onCommand(unsigned command) {
 }
 
 void CMainFrame::onClose() {
-    if (window_ == nullptr) return;
+    // A second close request while the off states are on their way changes nothing.
+    if (window_ == nullptr || closing_ != Closing::No) return;
     platform::killWindowTimer(window_, CHECK_TIMER);
     platform::killWindowTimer(window_, READ_TIMER);
+    if (beginSafeClose(Closing::Close)) return;
     binding_.close();
     tray_.SetIcon(static_cast<unsigned>(IDI_TRAY_IDLE));
     DestroyWindow();
+}
+
+bool CMainFrame::beginSafeClose(Closing how) {
+    if (!safeOutputs_ || !source_.isAttached() || window_ == nullptr) return false;
+    platform::killWindowTimer(window_, CHECK_TIMER);
+    platform::killWindowTimer(window_, READ_TIMER);
+    // Nothing accepted (the card is closed): nothing to wait for.
+    if (detachSafely() == 0) return false;
+    closing_ = how;
+    if (platform::setWindowTimer(window_, SAFE_CLOSE_TIMER, kSafeCloseDelayMs)) return true;
+    closing_ = Closing::No;
+    return false;
+}
+
+void CMainFrame::finishClose() {
+    const Closing how = closing_;
+    closing_ = Closing::No;
+    if (how == Closing::Close) {
+        binding_.close();
+        tray_.SetIcon(static_cast<unsigned>(IDI_TRAY_IDLE));
+    }
+    if (how != Closing::No) DestroyWindow();
 }
 
 void CMainFrame::DestroyWindow() {
@@ -244,7 +284,15 @@ bool CMainFrame::attach() {
 }
 
 void CMainFrame::detach() {
+    detachSafely();
+}
+
+int CMainFrame::detachSafely() {
+    int sent = 0;
+    if (safeOutputs_ && source_.isAttached())
+        sent = turnOutputsOff(definitions_, phSlots_, binding_, transferLogging());
     source_.detach();
+    return sent;
 }
 
 bool CMainFrame::isAttached() const {

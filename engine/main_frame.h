@@ -1,9 +1,10 @@
 #pragma once
 // CMainFrame: the program's one window, never shown. It owns everything that runs: the settings
 // it read at construction, the definitions, the card's binding, the shared-memory source, the
-// Pigeon-hole image, the tray icon and the two window timers (CHECK_TIMER 0 runs the process
-// watch, READ_TIMER 1 the transfer cycle while attached). It is glue: timers and commands come in
-// from the loop window, calls go out to the engine, the cockpit reader and the tray.
+// Pigeon-hole image, the tray icon and the window timers (CHECK_TIMER 0 runs the process watch,
+// READ_TIMER 1 the transfer cycle while attached, SAFE_CLOSE_TIMER 2 ends a close that turned the
+// outputs off). It is glue: timers and commands come in from the loop window, calls go out to the
+// engine, the cockpit reader and the tray.
 
 #include "cockpit/definition_list.h"
 #include "cockpit/shared_memory_source.h"
@@ -23,6 +24,11 @@ class CMainFrame;
 
 constexpr unsigned CHECK_TIMER = 0;
 constexpr unsigned READ_TIMER = 1;
+// With "SafeOutputs", a close while transferring waits this long before the card is closed, so
+// that the device library's poll (every 30 ms) hands the off states to the card: enough polls to
+// empty a full output queue even on the ISA card's shorter batches.
+constexpr unsigned SAFE_CLOSE_TIMER = 2;
+constexpr std::uint32_t kSafeCloseDelayMs = 500;
 
 // The texts the frame shows.
 inline constexpr const char kTrayTooltip[] = "Glowbridge (ISA) 2.101 SP2";
@@ -104,6 +110,10 @@ public:
     std::int32_t deviceNumber() const { return deviceNumber_; }
     std::uint32_t checkPeriod() const { return checkPeriod_; }
     std::uint32_t readPeriod() const { return readPeriod_; }
+    bool safeOutputs() const { return safeOutputs_; }
+    bool analogHoldBack() const { return analogHoldBack_; }
+    // True between a close or Exit that turned the outputs off and the end of its delay.
+    bool isClosing() const { return closing_ != Closing::No; }
     bool transferStopped() const { return watch_.transferStopped(); }
     bool inCycle() const { return inCycle_; }
     bool generalDialogIdle() const { return generalDialogIdle_; }
@@ -117,6 +127,19 @@ private:
     void onAbout();
     void onHelp();
     void dialogNotAvailable(const char* what);
+    TransferLogging transferLogging();
+    // Detaches, first turning every output off when "SafeOutputs" is on; the sends accepted.
+    int detachSafely();
+    // WM_CLOSE and Exit while transferring with "SafeOutputs": stop the timers, turn the outputs
+    // off and, when something was sent, give the library time to deliver it before the card is
+    // closed. False when there was nothing to wait for.
+    enum class Closing : std::uint8_t {
+        No,
+        Close,
+        Exit
+    };
+    bool beginSafeClose(Closing how);
+    void finishClose();
 
     // ProcessWatchHost.
     bool attach() override;
@@ -144,6 +167,9 @@ private:
     std::uint32_t readPeriod_ = 0;
     std::uint32_t checkPeriod_ = 0;
     char checkProcess_[260] = {};
+    bool safeOutputs_ = false;   // "SafeOutputs": turn every output off before a detach
+    bool analogHoldBack_ = true; // "AnalogHoldBack": analog values wait for a second equal read
+    Closing closing_ = Closing::No;
     PigeonHoleImage phSlots_{};
     ui::CSystemTray tray_;
     bool generalDialogIdle_ = true;

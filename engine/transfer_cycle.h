@@ -38,6 +38,13 @@ struct TransferLogging {
     DebugLog* log = nullptr;    // usually &DebugLog::process()
 };
 
+// How the cycle treats what it reads: the "AnalogHoldBack" setting.
+struct TransferOptions {
+    // An analog value reaches its byte only when two consecutive cycles read the same number
+    // (a filter for values that jitter). Off: written in the cycle that reads it.
+    bool analogHoldBack = true;
+};
+
 // One cycle over `definitions` (list order), sending through `binding`. `source` must be
 // attached; a detached source reads every flag as off and every value as 0. Allocates nothing
 // unless a line is logged.
@@ -48,14 +55,27 @@ struct TransferLogging {
 //   Pigeon-hole pending.
 // - An analog value marks its Pigeon-hole pending on every cycle, but its byte takes the low 8
 //   bits of the scaled value only when the value equals the previous cycle's: a new value is
-//   held back one cycle, and one that changes on every cycle is never written.
+//   held back one cycle, and one that changes on every cycle is never written. Without
+//   options.analogHoldBack the byte takes every value in the cycle that reads it.
 // - Then every pending Pigeon-hole from phLow to phHigh is sent with its four bytes, in
 //   ascending order, and its pending mark cleared whether or not the send was accepted.
 // A Pigeon-hole number outside 0-255 or a byte index outside 0-3 (the loader and the dialogs
 // never make one) is skipped rather than written outside the image.
 void runTransferCycle(const SharedMemorySource& source, DefinitionList& definitions,
                       PigeonHoleImage& phSlots, DeviceBinding& binding,
-                      const TransferLogging& logging = {});
+                      const TransferLogging& logging = {}, const TransferOptions& options = {});
+
+// Turns every bound output off, for a detach with the "SafeOutputs" setting; the card must still
+// be open for it to reach the card. A QP flag whose lastValue is on calls its qpOff (a negative
+// qpOff sends nothing); a PH flag clears its bitMask; an analog value's byte becomes 0. Then each
+// Pigeon-hole from phLow to phHigh that a PH flag or analog value uses is sent once, as the
+// cycle's send pass does. lastValue becomes 0 for every flag and analog value: it holds the
+// output's state (for an inverted flag, not the element's), so the next cycle after an attach
+// sends again what is on, inverted flags included. Flags that were on are logged as the cycle logs
+// a change to off. Returns the sends the binding accepted. Allocates nothing unless a line is
+// logged.
+int turnOutputsOff(DefinitionList& definitions, PigeonHoleImage& phSlots, DeviceBinding& binding,
+                   const TransferLogging& logging = {});
 
 // The line a READ_TIMER tick writes when it arrives while a cycle is still running; written
 // whether or not debug mode is on.
@@ -72,6 +92,6 @@ enum class ReadTick {
 // logging.log (or the process's log when that is null).
 ReadTick readTimerTick(bool& inCycle, const SharedMemorySource& source, DefinitionList& definitions,
                        PigeonHoleImage& phSlots, DeviceBinding& binding,
-                       const TransferLogging& logging);
+                       const TransferLogging& logging, const TransferOptions& options = {});
 
 } // namespace gb

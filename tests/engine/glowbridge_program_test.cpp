@@ -172,6 +172,40 @@ TEST_F(GlowbridgeProgramTest, TheCardsLampsFollowTheSimulatorFromAttachToDetach)
     EXPECT_NE(log.find(": MasterCaution=Off\n"), std::string::npos);
 }
 
+// With SafeOutputs=1 a Ctrl-C while transferring turns the lamps and gauges off before the card
+// is closed.
+TEST_F(GlowbridgeProgramTest, WithSafeOutputsCtrlCTurnsTheCardsOutputsOffFirst) {
+    std::string settings = readBytes(ini);
+    settings.insert(settings.find('\n') + 1, "SafeOutputs=1\n");
+    writeBytes(ini, settings);
+    ChildProcess simulator;
+    ASSERT_TRUE(simulator.start(GB_EFALCON, {"--commands", "--quiet"}));
+    std::string line;
+    ASSERT_TRUE(simulator.readUntil("falcon-sim: holding", line, 10000));
+    simulator.writeLine("Eyebrow Lights/MasterCaution=on");
+    simulator.writeLine("Caution Lights/FwdFuelLow=on");
+    simulator.writeLine("Primary Data/KIAS=100");
+
+    ASSERT_TRUE(startGlowbridge());
+    glowbridge.closeInput();
+    Output tray(glowbridge);
+    Output card(emulator);
+    ASSERT_TRUE(tray.waitForLine("tray: icon IDI_TRAY_TRANSFER", 15000));
+    EXPECT_TRUE(card.waitForItem("20 05", 3000));
+    EXPECT_TRUE(card.waitForItem("10 0A 01 00 00 00", 3000));
+    EXPECT_TRUE(card.waitForItem("10 14 32 00 00 00", 3000));
+
+    ASSERT_TRUE(glowbridge.interrupt());
+    EXPECT_TRUE(card.waitForItem("20 06", 3000));
+    EXPECT_TRUE(card.waitForItem("10 0A 00 00 00 00", 3000));
+    EXPECT_TRUE(card.waitForItem("10 14 00 00 00 00", 3000));
+    EXPECT_TRUE(card.waitForText("close USB1", 3000));
+    EXPECT_TRUE(tray.waitForLine("tray: remove", 3000));
+    EXPECT_EQ(glowbridge.wait(3000), 0);
+    simulator.writeLine("quit");
+    EXPECT_EQ(simulator.wait(5000), 0);
+}
+
 TEST_F(GlowbridgeProgramTest, ExitFromTheMenuAndCommandsTheMenuGreys) {
     ASSERT_TRUE(startGlowbridge());
     Output tray(glowbridge);

@@ -360,6 +360,254 @@ TEST_F(MainFrameTest, CloseStopsTheTimersClosesTheCardAndShowsBlueBeforeTheIconG
     EXPECT_EQ(platform::runMessageLoop(), 0);
 }
 
+// The usual three definitions and an inverted QP flag: MAIN GEN lights while the generator is
+// off, so with nothing set in the block its output is on.
+const std::string kSafeDefinitions =
+    std::string(kDefinitions) + "[Power Lights]\nMainGen=c,12,13\n";
+
+class SafeOutputsTest : public FrameFixture {
+protected:
+    // Attached, after the cycles that sent: MasterCaution (QP 5), MainGen (QP 12, inverted),
+    // FwdFuelLow (bit 0x01 of Pigeon-hole 10) and KIAS 84 (byte 42 of Pigeon-hole 20).
+    void attachWithOutputsOn(const std::string& settings) {
+        writeSettings(settings, kSafeDefinitions);
+        ASSERT_TRUE(block.ok());
+        block.set({"Eyebrow Lights/MasterCaution=on", "Caution Lights/FwdFuelLow=on",
+                   "Primary Data/KIAS=84"});
+        ASSERT_TRUE(createFrame());
+        running = true;
+        ASSERT_EQ(ticksUntilAttached(3), 3);
+        runFor(260);
+        ASSERT_TRUE(cardShows({5, 12}, 0x01, 42));
+    }
+
+    // The card's last QProcs (newest last), byte 0 of Pigeon-holes 10 and 20.
+    ::testing::AssertionResult cardShows(std::vector<int> lastQProcs, int ph10, int ph20) {
+        std::vector<int> seen;
+        for (std::size_t i = lastQProcs.size(); i > 0 && i <= card().qprocCount(); --i)
+            seen.push_back(card().recentQProc(i - 1));
+        if (seen != lastQProcs || card().pigeonHole(10)[0] != ph10 ||
+            card().pigeonHole(20)[0] != ph20) {
+            std::ostringstream text;
+            text << "QProcs";
+            for (int qp : seen)
+                text << " " << qp;
+            text << ", PH 10 " << int{card().pigeonHole(10)[0]} << ", PH 20 "
+                 << int{card().pigeonHole(20)[0]};
+            return ::testing::AssertionFailure() << text.str();
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    void expectNothingSentAtStopOrClose() {
+        const std::uint64_t items = card().itemCount();
+        frame->onCommand(ID_TRANSFER_STOP);
+        runFor(1000);
+        EXPECT_EQ(card().itemCount(), items);
+        EXPECT_TRUE(cardShows({5, 12}, 0x01, 42));
+        frame->onCommand(ID_TRANSFER_START);
+        runFor(1000); // unchanged flags are not sent again; the speed's Pigeon-hole is
+        const std::uint64_t qprocs = card().qprocCount();
+        platform::postClose(frame->window());
+        runFor(10);
+        EXPECT_FALSE(frame->isWindowAlive());
+        EXPECT_FALSE(port->isOpen(1));
+        EXPECT_EQ(card().qprocCount(), qprocs);
+        EXPECT_TRUE(cardShows({5, 12}, 0x01, 42));
+        frame.reset();
+        EXPECT_EQ(platform::runMessageLoop(), 0);
+    }
+
+    SimulatorBlock block;
+};
+
+TEST_F(SafeOutputsTest, StopTurnsTheOutputsOffAndStartSendsWhatIsOnAgain) {
+    attachWithOutputsOn("SafeOutputs=1\n");
+    EXPECT_TRUE(frame->safeOutputs());
+    const std::uint64_t qprocs = card().qprocCount();
+
+    frame->onCommand(ID_TRANSFER_STOP);
+    EXPECT_FALSE(frame->source().isAttached());
+    runFor(60); // the library's polls hand the queue to the card
+    // Off QProcs in list order, the inverted flag's too: 6, then MainGen's 13.
+    EXPECT_TRUE(cardShows({6, 13}, 0, 0));
+    EXPECT_EQ(card().qprocCount(), qprocs + 2);
+    EXPECT_TRUE(iconIs(IDI_TRAY_IDLE));
+
+    frame->onCommand(ID_TRANSFER_START);
+    ASSERT_TRUE(frame->source().isAttached());
+    runFor(130);
+    EXPECT_TRUE(cardShows({5, 12}, 0x01, 0)); // the speed is held back one cycle
+    runFor(100);
+    EXPECT_TRUE(cardShows({5, 12}, 0x01, 42));
+    EXPECT_EQ(card().qprocCount(), qprocs + 4);
+}
+
+TEST_F(SafeOutputsTest, TheSimulatorEndingTurnsTheOutputsOffAndItsReturnLightsThem) {
+    attachWithOutputsOn("SafeOutputs=1\nAnalogHoldBack=0\n");
+    running = false;
+    runFor(4000);
+    ASSERT_FALSE(frame->source().isAttached());
+    runFor(60);
+    EXPECT_TRUE(cardShows({6, 13}, 0, 0));
+    // Waiting: nothing more goes to the card.
+    const std::uint64_t items = card().itemCount();
+    runFor(1000);
+    EXPECT_EQ(card().itemCount(), items);
+
+    running = true;
+    ASSERT_EQ(ticksUntilAttached(3), 3);
+    runFor(130); // without the hold-back the speed comes in the first cycle
+    EXPECT_TRUE(cardShows({5, 12}, 0x01, 42));
+}
+
+TEST_F(SafeOutputsTest, OffByDefaultTheCardKeepsWhatItWasSent) {
+    attachWithOutputsOn("");
+    EXPECT_FALSE(frame->safeOutputs());
+    EXPECT_TRUE(frame->analogHoldBack());
+    expectNothingSentAtStopOrClose();
+}
+
+TEST_F(SafeOutputsTest, ZeroKeepsWhatTheCardWasSent) {
+    attachWithOutputsOn("SafeOutputs=0\n");
+    expectNothingSentAtStopOrClose();
+}
+
+TEST_F(SafeOutputsTest, CloseWaitsForTheOffStatesToReachTheCardThenClosesIt) {
+    attachWithOutputsOn("SafeOutputs=1\n");
+    trayLines.clear();
+    platform::postClose(frame->window());
+    runFor(10);
+    // Detached and the outputs queued; the card stays open for the library's polls.
+    EXPECT_TRUE(frame->isWindowAlive());
+    EXPECT_TRUE(frame->isClosing());
+    EXPECT_FALSE(frame->source().isAttached());
+    EXPECT_TRUE(port->isOpen(1));
+    // Nothing starts anew meanwhile, and a second close changes nothing.
+    running = true;
+    frame->onCommand(ID_TRANSFER_START);
+    frame->tray().OnTrayNotification(IDR_TRAYMENU, ui::TrayLeftButtonDoubleClick);
+    platform::postClose(frame->window());
+    runFor(kSafeCloseDelayMs - 20);
+    trayLines.clear();
+    EXPECT_FALSE(frame->source().isAttached());
+    EXPECT_TRUE(cardShows({6, 13}, 0, 0));
+    EXPECT_TRUE(frame->isWindowAlive());
+
+    runFor(20);
+    EXPECT_FALSE(frame->isWindowAlive());
+    EXPECT_FALSE(frame->isClosing());
+    EXPECT_FALSE(port->isOpen(1));
+    EXPECT_EQ(trayLines, (std::vector<std::string>{"tray: icon IDI_TRAY_IDLE"}));
+    frame.reset();
+    EXPECT_EQ(platform::runMessageLoop(), 0);
+}
+
+TEST_F(SafeOutputsTest, ExitWaitsTooAndTheDestructorClosesTheCard) {
+    attachWithOutputsOn("SafeOutputs=1\n");
+    trayLines.clear();
+    platform::postCommand(frame->window(), ID_APP_EXIT);
+    runFor(kSafeCloseDelayMs - 20);
+    EXPECT_TRUE(frame->isClosing());
+    EXPECT_FALSE(frame->isCommandEnabled(ID_APP_EXIT));
+    runFor(30);
+    EXPECT_FALSE(frame->isWindowAlive());
+    EXPECT_TRUE(cardShows({6, 13}, 0, 0));
+    EXPECT_TRUE(trayLines.empty()); // Exit shows no blue icon
+    EXPECT_TRUE(port->isOpen(1));
+    frame.reset();
+    EXPECT_FALSE(port->isOpen(1));
+    EXPECT_EQ(platform::runMessageLoop(), 0);
+}
+
+// Nothing to turn off: after Stop the outputs are off already; with the card closed nothing can
+// be sent. Either way the close is at once.
+TEST_F(SafeOutputsTest, CloseIsImmediateWhenNothingIsSent) {
+    attachWithOutputsOn("SafeOutputs=1\n");
+    frame->onCommand(ID_TRANSFER_STOP);
+    runFor(60);
+    const std::uint64_t items = card().itemCount();
+    platform::postClose(frame->window());
+    runFor(10);
+    EXPECT_FALSE(frame->isWindowAlive());
+    EXPECT_EQ(card().itemCount(), items);
+    frame.reset();
+    EXPECT_EQ(platform::runMessageLoop(), 0);
+
+    writeSettings("SafeOutputs=1\n", kSafeDefinitions);
+    boxes.clear();
+    ASSERT_TRUE(createFrame("/dev=255"));
+    ASSERT_EQ(ticksUntilAttached(3), 3);
+    runFor(200);
+    frame->onCommand(ID_APP_EXIT);
+    EXPECT_FALSE(frame->isWindowAlive());
+    EXPECT_FALSE(frame->source().isAttached()); // the pass ran, its sends refused
+    EXPECT_EQ(frame->binding().qpCalls(), 0);
+    frame.reset();
+    EXPECT_EQ(platform::runMessageLoop(), 0);
+}
+
+TEST_F(SafeOutputsTest, WithoutHoldBackTheSpeedGoesOutInTheFirstCycle) {
+    writeSettings("AnalogHoldBack=0\n", kSafeDefinitions);
+    block.set({"Primary Data/KIAS=84"});
+    ASSERT_TRUE(createFrame());
+    EXPECT_FALSE(frame->analogHoldBack());
+    EXPECT_FALSE(frame->safeOutputs());
+    running = true;
+    ASSERT_EQ(ticksUntilAttached(3), 3);
+    runFor(130);
+    EXPECT_EQ(card().pigeonHole(20)[0], 42);
+    // Every read reaches the card, also while the value keeps changing.
+    for (int kias : {86, 88, 90}) {
+        block.set({("Primary Data/KIAS=" + std::to_string(kias)).c_str()});
+        runFor(100);
+        EXPECT_EQ(card().pigeonHole(20)[0], kias / 2);
+    }
+}
+
+// The two keys are numbers: 0 is off, any other number on (the registry's DWORD reading too);
+// text that is not a number reads as 0.
+TEST_F(SafeOutputsTest, SettingValuesReadAsNumbersWithZeroOff) {
+    struct Case {
+        const char* value;
+        bool on;
+    };
+    const Case cases[] = {
+        {"1", true},
+        {"0", false},
+        {"2", true},
+        {"-1", true},
+        {"2147483647", true},
+        {"-2147483648", true},
+        {"99999999999999", true},
+        {"abc", false},
+        {"", false},
+        {"1abc", true},
+        {" 0x1", false},
+        {"true", false},
+        {"00000001", true},
+        {"+0", false},
+    };
+    for (const Case& c : cases) {
+        for (const char* key : {"SafeOutputs", "AnalogHoldBack"}) {
+            writeSettings(std::string(key) + "=" + c.value + "\n");
+            ProfileStore settings;
+            settings.SetIniFile(folder.file("Glowbridge.ini").c_str());
+            CMainFrame read(settings, commandLine, services);
+            const bool value =
+                std::string(key) == "SafeOutputs" ? read.safeOutputs() : read.analogHoldBack();
+            EXPECT_EQ(value, c.on) << key << "=" << c.value;
+        }
+    }
+    // Absent: SafeOutputs off, AnalogHoldBack on.
+    writeSettings("");
+    ProfileStore settings;
+    settings.SetIniFile(folder.file("Glowbridge.ini").c_str());
+    CMainFrame read(settings, commandLine, services);
+    EXPECT_FALSE(read.safeOutputs());
+    EXPECT_TRUE(read.analogHoldBack());
+}
+
 // A stand-in library whose QProc call pumps messages, as a message box inside a cycle would.
 int pumpingQProcCalls = 0;
 int standInOpen(int) {

@@ -126,12 +126,19 @@ protected:
     // One cycle; the calls it made, without the analog fetch that starts every cycle.
     std::vector<std::string> cycle() {
         g_calls.clear();
-        runTransferCycle(source, list, image, binding, logging);
+        runTransferCycle(source, list, image, binding, logging, options);
         EXPECT_FALSE(g_calls.empty());
         if (!g_calls.empty()) {
             EXPECT_EQ(g_calls.front(), "analogs");
             g_calls.erase(g_calls.begin());
         }
+        return g_calls;
+    }
+
+    // The safe pass; the calls it made.
+    std::vector<std::string> safePass(int expectAccepted) {
+        g_calls.clear();
+        EXPECT_EQ(turnOutputsOff(list, image, binding, logging), expectAccepted);
         return g_calls;
     }
 
@@ -143,6 +150,7 @@ protected:
     PigeonHoleImage image{};
     DeviceBinding binding;
     TransferLogging logging;
+    TransferOptions options;
 
 private:
     void* view_ = nullptr;
@@ -242,6 +250,26 @@ TEST_F(TransferCycleTest, AnalogValueIsHeldBackOneCycleAndSentEveryCycle) {
         setKias(v);
         EXPECT_EQ(cycle(), Calls{"PH 10 9,0,42,0"});
     }
+}
+
+TEST_F(TransferCycleTest, WithoutHoldBackAnAnalogValueIsWrittenInTheCycleThatReadsIt) {
+    options.analogHoldBack = false;
+    add(analog(kKias, 10, 2));
+    image[10].bytes[0] = 9;
+    setKias(42.5f);
+    EXPECT_EQ(cycle(), Calls{"PH 10 9,0,42,0"});
+    EXPECT_EQ(cycle(), Calls{"PH 10 9,0,42,0"});
+    // A value that changes on every cycle follows every read.
+    for (int v : {1, 2, 3, 4}) {
+        setKias(static_cast<float>(v));
+        EXPECT_EQ(cycle(), Calls{std::string("PH 10 9,0,").append(std::to_string(v)).append(",0")});
+    }
+    EXPECT_EQ(list.items[0]->lastValue, 4u);
+    // Flags do not care.
+    add(qpFlag(kMasterCaution, 5, 6));
+    setFlag(kMasterCaution, true);
+    EXPECT_EQ(cycle(), (Calls{"QP 5", "PH 10 9,0,4,0"}));
+    EXPECT_EQ(cycle(), Calls{"PH 10 9,0,4,0"});
 }
 
 TEST_F(TransferCycleTest, AnalogResultsSendTheirLowEightBitsUnclamped) {
@@ -414,6 +442,138 @@ TEST_F(TransferCycleTest, ReadTimerTickIsGuardedAgainstReentry) {
     EXPECT_EQ(readTimerTick(inCycle, source, list, image, binding, logging), ReadTick::NotAttached);
     EXPECT_TRUE(g_calls.empty());
     EXPECT_EQ(log.lineCount(), 1);
+}
+
+TEST_F(TransferCycleTest, SafePassTurnsEveryOutputOffAndTheNextCycleSendsWhatIsOn) {
+    add(qpFlag(kMasterCaution, 5, 6));
+    add(qpFlag(kTfFail, 7, 8)); // stays off
+    add(phFlag(kMasterCaution, 10, 2, 0x01));
+    add(phFlag(kTfFail, 10, 2, 0x80)); // off, but its bit set by hand below
+    add(analog(kKias, 12, 1));
+    add(analog(kTacanChannel, 3, 0));
+    image[10].bytes[0] = 0x11; // bytes no definition uses are kept
+    setFlag(kMasterCaution, true);
+    setKias(42.0f);
+    setTacan(-1);
+    cycle();
+    EXPECT_EQ(cycle(), (Calls{"PH 3 255,0,0,0", "PH 12 0,42,0,0"}));
+    image[10].bytes[2] |= 0x80;
+
+    // Only the QP flag that is on calls its Off QProc; every used Pigeon-hole goes once.
+    EXPECT_EQ(safePass(4), (Calls{"QP 6", "PH 3 0,0,0,0", "PH 10 17,0,0,0", "PH 12 0,0,0,0"}));
+    for (int i = 0; i < list.count; ++i)
+        EXPECT_EQ(list.items[i]->lastValue, 0u) << i;
+    for (const PigeonHoleSlot& slot : image)
+        EXPECT_EQ(slot.pending, 0);
+    EXPECT_EQ(binding.qpCalls(), 2);
+
+    // Again: nothing is on, the Pigeon-holes are written once more.
+    EXPECT_EQ(safePass(3), (Calls{"PH 3 0,0,0,0", "PH 10 17,0,0,0", "PH 12 0,0,0,0"}));
+
+    // Attached again with the cockpit unchanged: what is on goes out again, the analog values
+    // held back one cycle as after any change.
+    EXPECT_EQ(cycle(), (Calls{"QP 5", "PH 3 0,0,0,0", "PH 10 17,0,1,0", "PH 12 0,0,0,0"}));
+    EXPECT_EQ(cycle(), (Calls{"PH 3 255,0,0,0", "PH 12 0,42,0,0"}));
+}
+
+TEST_F(TransferCycleTest, SafePassWithoutHoldBackGivesTheValuesBackInTheFirstCycle) {
+    options.analogHoldBack = false;
+    add(analog(kKias, 12, 1));
+    setKias(42.0f);
+    EXPECT_EQ(cycle(), Calls{"PH 12 0,42,0,0"});
+    EXPECT_EQ(safePass(1), Calls{"PH 12 0,0,0,0"});
+    EXPECT_EQ(cycle(), Calls{"PH 12 0,42,0,0"});
+    // A value of 0 is what the pass left: the same either way.
+    setKias(0.0f);
+    EXPECT_EQ(safePass(1), Calls{"PH 12 0,0,0,0"});
+    options.analogHoldBack = true;
+    EXPECT_EQ(cycle(), Calls{"PH 12 0,0,0,0"});
+}
+
+// lastValue is the output's state: an inverted flag whose element is off is an output that is
+// on, and the pass turns the output off, not the element.
+TEST_F(TransferCycleTest, SafePassTurnsAnInvertedFlagsOutputOffAndItComesBack) {
+    add(qpFlag(kMasterCaution, 5, 6, true)); // element off: output on
+    add(qpFlag(kTfFail, 7, 8, true));
+    add(phFlag(kTfFail, 10, 0, 0x04));
+    list.items[2]->invert = 1;
+    setFlag(kTfFail, true); // element on: both outputs of TFFail off
+    EXPECT_EQ(cycle(), Calls{"QP 5"});
+    EXPECT_EQ(safePass(2), (Calls{"QP 6", "PH 10 0,0,0,0"}));
+    EXPECT_EQ(list.items[0]->lastValue, 0u);
+    EXPECT_EQ(cycle(), Calls{"QP 5"});
+    EXPECT_EQ(cycle(), Calls{});
+
+    // The element comes on while detached: the output stays off, nothing goes at the attach.
+    safePass(2);
+    setFlag(kMasterCaution, true);
+    EXPECT_EQ(cycle(), Calls{});
+    // An inverted PH flag: element off lights the bit; the pass clears it, the cycle sets it.
+    setFlag(kTfFail, false);
+    EXPECT_EQ(cycle(), (Calls{"QP 7", "PH 10 4,0,0,0"}));
+    EXPECT_EQ(safePass(2), (Calls{"QP 8", "PH 10 0,0,0,0"}));
+    EXPECT_EQ(cycle(), (Calls{"QP 7", "PH 10 4,0,0,0"}));
+}
+
+TEST_F(TransferCycleTest, SafePassWithANegativeOffQProcOrACardClosed) {
+    add(qpFlag(kMasterCaution, 5, -1));
+    add(phFlag(kTfFail, 10, 0, 0x01));
+    setFlag(kMasterCaution, true);
+    setFlag(kTfFail, true);
+    EXPECT_EQ(cycle(), (Calls{"QP 5", "PH 10 1,0,0,0"}));
+    // No Off QProc: nothing goes for it, but it counts as off and comes back.
+    EXPECT_EQ(safePass(1), Calls{"PH 10 0,0,0,0"});
+    EXPECT_EQ(list.items[0]->lastValue, 0u);
+    EXPECT_EQ(cycle(), (Calls{"QP 5", "PH 10 1,0,0,0"}));
+
+    // Card closed: every send is refused, the image and the states are off all the same, and
+    // the next attach sends what is on.
+    binding.close();
+    EXPECT_EQ(safePass(0), Calls{});
+    EXPECT_EQ(image[10].bytes[0], 0);
+    EXPECT_EQ(image[10].pending, 0);
+    EXPECT_EQ(list.items[1]->lastValue, 0u);
+    ASSERT_TRUE(binding.open(1, kRecording));
+    g_calls.clear();
+    EXPECT_EQ(cycle(), (Calls{"QP 5", "PH 10 1,0,0,0"}));
+}
+
+TEST_F(TransferCycleTest, SafePassLogsTheFlagsItTurnsOffAndSkipsOutOfRangeSlots) {
+    test::ScratchDir dir;
+    const std::string path = dir.file("debug.txt");
+    DebugLog log;
+    logging.log = &log;
+    logging.debugFile = path.c_str();
+    add(qpFlag(kMasterCaution, 5, 6));
+    add(phFlag(kTfFail, 10, 2, 0x81));
+    list.items[1]->trace = 1;
+    add(qpFlag(kTfFail, 7, 8));
+    Definition wide = analog(kKias, 300, 0); // the loader refuses it; never written
+    ASSERT_GE(list.addDefinition(wide), 0);
+    setFlag(kMasterCaution, true);
+    setFlag(kTfFail, true);
+    setKias(7.0f);
+    cycle();
+    ASSERT_EQ(log.lineCount(), 1);
+
+    // Without debug mode only the traced flag.
+    EXPECT_EQ(safePass(3), (Calls{"QP 6", "QP 8", "PH 10 0,0,0,0"}));
+    EXPECT_EQ(log.lineCount(), 2);
+    EXPECT_EQ(list.items[3]->lastValue, 0u);
+
+    logging.debugMode = true;
+    cycle(); // three flags on and the analog value: four lines
+    ASSERT_EQ(log.lineCount(), 6);
+    EXPECT_EQ(safePass(3), (Calls{"QP 6", "QP 8", "PH 10 0,0,0,0"}));
+    const std::string text = test::ScratchDir::read(path);
+    EXPECT_NE(text.find("00000002: TFFail=Off [10,2,0b00000000]\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("00000007: MasterCaution=Off\n00000008: TFFail=Off [10,2,0b00000000]\n"
+                        "00000009: TFFail=Off\n"),
+              std::string::npos)
+        << text;
+    // Flags already off are not logged again; analog values are not logged by the pass.
+    safePass(1);
+    EXPECT_EQ(log.lineCount(), 9);
 }
 
 // The whole road: block -> cycle -> binding -> library -> emulated card.
