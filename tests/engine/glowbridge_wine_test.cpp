@@ -61,37 +61,56 @@ HWND waitForWindow(const char* className, int timeoutMs) {
     return nullptr;
 }
 
-TEST(GlowbridgeUnderWine, TrayDoubleClicksStopAndStartTheTransferAndWmCloseEndsIt) {
+// The emulator, the simulator with MASTER CAUTION on, and Glowbridge over a settings file with
+// that lamp as QProc 5 (on) and 6 (off), the frame's and the tray's windows found.
+class GlowbridgeUnderWine : public ::testing::Test {
+protected:
+    void start(const std::string& settingsLines = "") {
+        const std::string prefix = gb::test::emulatorAddress(folder);
+        const std::string variable = "QUARNIO_EMULATOR=" + prefix;
+        _putenv(variable.c_str());
+
+        ASSERT_TRUE(emulator.start(gb::test::hostPath(GB_QUARN_EMULATOR),
+                                   {"--device", "1", "--address", prefix, "--plain"}));
+        std::string line;
+        ASSERT_TRUE(emulator.readUntil("quarn-emulator: USB card", line, 20000));
+
+        ASSERT_TRUE(simulator.start(gb::test::hostPath(GB_EFALCON), {"--commands", "--quiet"}));
+        ASSERT_TRUE(simulator.readUntil("falcon-sim: holding", line, 20000));
+        simulator.writeLine("Eyebrow Lights/MasterCaution=on");
+
+        const std::string ini = folder.file("Glowbridge.ini");
+        writeBytes(ini, "[Settings]\r\nQUARNDevice=1\r\nF4CheckProc=EFALCON.EXE\r\n"
+                        "F4CheckTimer=4000\r\nF4ReadTimer=100\r\nDebugFile=" +
+                            folder.file("Glowbridge.txt") + "\r\n" + settingsLines +
+                            "[Eyebrow Lights]\r\nMasterCaution=5,6\r\n");
+        ASSERT_TRUE(glowbridge.start(gb::test::hostPath(GB_GLOWBRIDGE), {"/ini=" + ini}));
+
+        // The icon was added (the frame comes up only then) and its window takes notifications.
+        tray = waitForWindow("GlowbridgeTrayWindow", 20000);
+        ASSERT_NE(tray, nullptr);
+        frame = waitForWindow("GlowbridgeLoopWindow", 5000);
+        ASSERT_NE(frame, nullptr);
+    }
+
+    void TearDown() override {
+        simulator.writeLine("quit");
+        simulator.wait(5000);
+        emulator.interrupt();
+        if (emulator.wait(5000) < 0) emulator.kill();
+        _putenv("QUARNIO_EMULATOR=");
+    }
+
     TempFolder folder;
-    const std::string prefix = gb::test::emulatorAddress(folder);
-    const std::string variable = "QUARNIO_EMULATOR=" + prefix;
-    _putenv(variable.c_str());
-
     ChildProcess emulator;
-    ASSERT_TRUE(emulator.start(gb::test::hostPath(GB_QUARN_EMULATOR),
-                               {"--device", "1", "--address", prefix, "--plain"}));
-    std::string line;
-    ASSERT_TRUE(emulator.readUntil("quarn-emulator: USB card", line, 20000));
-
     ChildProcess simulator;
-    ASSERT_TRUE(simulator.start(gb::test::hostPath(GB_EFALCON), {"--commands", "--quiet"}));
-    ASSERT_TRUE(simulator.readUntil("falcon-sim: holding", line, 20000));
-    simulator.writeLine("Eyebrow Lights/MasterCaution=on");
-
-    const std::string ini = folder.file("Glowbridge.ini");
-    writeBytes(ini, "[Settings]\r\nQUARNDevice=1\r\nF4CheckProc=EFALCON.EXE\r\n"
-                    "F4CheckTimer=4000\r\nF4ReadTimer=100\r\nDebugFile=" +
-                        folder.file("Glowbridge.txt") +
-                        "\r\n[Eyebrow Lights]\r\nMasterCaution=5,6\r\n");
     ChildProcess glowbridge;
-    ASSERT_TRUE(glowbridge.start(gb::test::hostPath(GB_GLOWBRIDGE), {"/ini=" + ini}));
+    HWND tray = nullptr;
+    HWND frame = nullptr;
+};
 
-    // The icon was added (the frame comes up only then) and its window takes notifications.
-    HWND tray = waitForWindow("GlowbridgeTrayWindow", 20000);
-    ASSERT_NE(tray, nullptr);
-    HWND frame = waitForWindow("GlowbridgeLoopWindow", 5000);
-    ASSERT_NE(frame, nullptr);
-
+TEST_F(GlowbridgeUnderWine, TrayDoubleClicksStopAndStartTheTransferAndWmCloseEndsIt) {
+    ASSERT_NO_FATAL_FAILURE(start());
     // Attached on the third check tick: the lamp's QProc reaches the card.
     ASSERT_TRUE(waitForItem(emulator, "20 05", 20000));
 
@@ -111,12 +130,18 @@ TEST(GlowbridgeUnderWine, TrayDoubleClicksStopAndStartTheTransferAndWmCloseEndsI
     EXPECT_EQ(glowbridge.wait(10000), 0);
     EXPECT_TRUE(waitForText(emulator, "close USB1", 5000));
     EXPECT_EQ(FindWindowA("GlowbridgeTrayWindow", nullptr), nullptr);
+}
 
-    simulator.writeLine("quit");
-    simulator.wait(5000);
-    emulator.interrupt();
-    if (emulator.wait(5000) < 0) emulator.kill();
-    _putenv("QUARNIO_EMULATOR=");
+// With SafeOutputs=1, WM_CLOSE while transferring first turns the lamp off, and the card takes
+// its Off QProc before it is closed.
+TEST_F(GlowbridgeUnderWine, WithSafeOutputsWmCloseTurnsTheLampOffBeforeTheCardCloses) {
+    ASSERT_NO_FATAL_FAILURE(start("SafeOutputs=1\r\n"));
+    ASSERT_TRUE(waitForItem(emulator, "20 05", 20000));
+    ASSERT_TRUE(PostMessageA(frame, WM_CLOSE, 0, 0));
+    EXPECT_TRUE(waitForItem(emulator, "20 06", 5000));
+    EXPECT_TRUE(waitForText(emulator, "close USB1", 5000));
+    EXPECT_EQ(glowbridge.wait(10000), 0);
+    EXPECT_EQ(FindWindowA("GlowbridgeTrayWindow", nullptr), nullptr);
 }
 
 } // namespace
