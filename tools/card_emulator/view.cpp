@@ -31,7 +31,15 @@ std::string describeFaults(const Faults& f) {
     return s.empty() ? "none" : s;
 }
 
-std::string renderCardState(const Card& card, const std::string& title, int logLines) {
+std::string labelledLogEntry(const LogEntry& entry, const CardLabels* labels) {
+    std::string line = formatLogEntry(entry);
+    std::string names = labels != nullptr ? labels->packet(entry) : "";
+    if (!names.empty()) line += "  | " + names;
+    return line;
+}
+
+std::string renderCardState(const Card& card, const std::string& title, int logLines,
+                            const CardLabels* labels) {
     std::string out = title + "\n";
     char line[256];
     std::snprintf(line, sizeof line,
@@ -57,28 +65,41 @@ std::string renderCardState(const Card& card, const std::string& title, int logL
         out += "scripted: " + std::to_string(card.scriptRemaining()) + " answers left\n";
     }
 
-    out += "\nPigeon-holes lit (bits of bytes 0-3):\n";
+    out += labels != nullptr ? "\nPigeon-holes lit or bound (bits of bytes 0-3):\n"
+                             : "\nPigeon-holes lit (bits of bytes 0-3):\n";
     int shown = 0;
     int lit = 0;
     for (int ph = 0; ph < 256; ++ph) {
         const std::uint8_t* b = card.pigeonHole(ph);
-        if ((b[0] | b[1] | b[2] | b[3]) == 0) continue;
+        const bool bound = labels != nullptr && card.pigeonHoleWrites(ph) > 0 && labels->binds(ph);
+        if ((b[0] | b[1] | b[2] | b[3]) == 0 && !bound) continue;
         ++lit;
         if (shown == 16) continue;
         ++shown;
-        std::snprintf(line, sizeof line, "  PH %3d  %s %s %s %s   (%s)\n", ph, bits(b[0]).c_str(),
+        std::snprintf(line, sizeof line, "  PH %3d  %s %s %s %s   (%s)", ph, bits(b[0]).c_str(),
                       bits(b[1]).c_str(), bits(b[2]).c_str(), bits(b[3]).c_str(),
                       hexBytes(b, 4).c_str());
         out += line;
+        if (labels != nullptr) {
+            std::string names = labels->pigeonHole(ph, b);
+            if (!names.empty()) out += "  " + names;
+        }
+        out += "\n";
     }
     if (lit == 0) out += "  (none)\n";
     if (lit > shown) out += "  ... and " + std::to_string(lit - shown) + " more\n";
 
     out += "\nLast QProcs (newest first):";
-    std::size_t count = std::min<std::uint64_t>(card.qprocCount(), 16);
+    std::size_t count = std::min<std::uint64_t>(card.qprocCount(), labels != nullptr ? 8 : 16);
     for (std::size_t i = 0; i < count; ++i) {
-        out += ' ';
-        out += std::to_string(card.recentQProc(i));
+        const int qp = card.recentQProc(i);
+        if (labels == nullptr) {
+            out += ' ' + std::to_string(qp);
+            continue;
+        }
+        // One call a line, with the element and state it stands for.
+        std::string names = labels->qproc(qp);
+        out += "\n  " + (names.empty() ? "QProc " + std::to_string(qp) : names);
     }
     if (count == 0) out += " (none)";
     out += "\n";
@@ -89,7 +110,7 @@ std::string renderCardState(const Card& card, const std::string& title, int logL
         std::size_t from =
             log.size() > static_cast<std::size_t>(logLines) ? log.size() - logLines : 0;
         for (std::size_t i = from; i < log.size(); ++i)
-            out += formatLogEntry(log.at(i)) + "\n";
+            out += labelledLogEntry(log.at(i), labels) + "\n";
     }
     return out;
 }
