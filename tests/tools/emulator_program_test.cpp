@@ -181,5 +181,61 @@ TEST_F(EmulatorProgram, WrongAnswerCodesRefuseTheOpen) {
     EXPECT_NE(text.find("read  USB2 08 44"), std::string::npos) << text;
 }
 
+// With the user's definition file, each batch line names what its items stand for.
+TEST_F(EmulatorProgram, DefinitionsLabelTheBatchLines) {
+    const std::string definitions = scratch_.file("Glowbridge.ini");
+    {
+        // As an editor on Windows may save it: byte-order mark and CR LF line ends.
+        std::ofstream out(definitions, std::ios::binary);
+        out << "\xEF\xBB\xBF[Eyebrow Lights]\r\nMasterCaution=5,6\r\n"
+               "[Caution Lights]\r\nFwdFuelLow=3,1,0b00000001\r\nHook=3,1,0b00000010\r\n"
+               "[Primary Data]\r\nKIAS=3,2,0.5,0\r\n[Secondary Data]\r\nRPM=3,3,2.55\r\n";
+    }
+    start(1, {"--definitions", definitions});
+    int slot = openWhenReady(1);
+    ASSERT_GE(slot, 0);
+    ASSERT_EQ(_SendQP(slot, 5), 0);
+    ASSERT_EQ(_SendPH(slot, 3, 0x00, 0x02, 125, 200), 0);
+    ASSERT_EQ(_SendQP(slot, 6), 0);
+    ASSERT_EQ(_SendQP(slot, 40), 0);
+    const std::string batch =
+        "write USB1 06 00 20 05 10 03 00 02 7D C8 20 06 20 28 FF (00 x49)  | MasterCaution ON "
+        "(QProc 5); PH 3: FwdFuelLow off, Hook on, KIAS 250 (byte 125), RPM byte 200; "
+        "MasterCaution OFF (QProc 6)\n";
+    for (int tries = 0; tries < 50 && log().find(batch) == std::string::npos; ++tries) {
+        gb::platform::runMessageLoopFor(65);
+    }
+    EXPECT_EQ(_CloseDevice(slot), 0);
+    std::string text = finish();
+    EXPECT_NE(text.find(batch), std::string::npos) << text;
+    // Packets other than batches are left as they were.
+    EXPECT_NE(text.find("write USB1 05 80 FF 00 (00 x60)\n"), std::string::npos) << text;
+}
+
+// A definition file Glowbridge would not start with is not half used: the program says why and
+// ends before it listens.
+TEST_F(EmulatorProgram, DefinitionsThatCannotBeUsedAreRefused) {
+    const std::string faulty = scratch_.file("faulty.ini");
+    {
+        std::ofstream out(faulty, std::ios::binary);
+        out << "[Eyebrow Lights]\nMasterCaution=5\nTFFail=300\n";
+    }
+    const std::string empty = scratch_.file("empty.ini");
+    {
+        std::ofstream out(empty, std::ios::binary);
+        out << "[Settings]\nQUARNDevice=1\n";
+    }
+    for (const std::string& file : {faulty, empty, scratch_.path(), scratch_.file("missing.ini")}) {
+        ChildProcess child;
+        ASSERT_TRUE(child.start(
+            gb::test::hostPath(QUARN_EMULATOR_PROGRAM),
+            {"--device", "1", "--address", address_, "--plain", "--definitions", file}));
+        EXPECT_EQ(child.wait(20000), 2) << file;
+        std::string line;
+        EXPECT_FALSE(child.readLine(line, 1000)) << file << ": " << line;
+    }
+    EXPECT_EQ(_OpenDevice(1), -4); // nobody listens
+}
+
 } // namespace
 } // namespace gb::emu

@@ -2,8 +2,11 @@
 // Unix-domain socket (a named pipe on Windows). Prints the packet log, or a refreshing view of
 // the card's state on a terminal.
 
+#include "cockpit/definition_file.h"
 #include "platform/emulator_transport.h"
+#include "platform/message_box.h"
 #include "tools/card_emulator/card.h"
+#include "tools/card_emulator/labels.h"
 #include "tools/card_emulator/transport_service.h"
 #include "tools/card_emulator/view.h"
 #include "tools/console/console.h"
@@ -12,8 +15,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -45,6 +50,8 @@ const char usage[] =
     "  --view / --plain      refreshing state view / one line per packet (default: view on a\n"
     "                        terminal, plain otherwise)\n"
     "  --log <file>          also append every packet line to a file\n"
+    "  --definitions <file>  name QProcs, Pigeon-hole bits and analog bytes by the bindings of a\n"
+    "                        Glowbridge definition file (in packet lines and the view)\n"
     "  --once                exit when the first client closes the device\n"
     "  --seconds <n>         exit after n seconds\n"
     "commands on standard input while it runs:\n"
@@ -148,6 +155,7 @@ struct Options {
     std::string address;
     std::string script;
     std::string logFile;
+    std::string definitions;
     int view = -1; // -1: decide by the terminal
     bool once = false;
     int seconds = 0;
@@ -156,6 +164,52 @@ struct Options {
 int fail(const std::string& message) {
     std::fprintf(stderr, "quarn-emulator: %s\n", message.c_str());
     return 2;
+}
+
+// The definition loader's messages go to standard error on every build: the emulator is a
+// console program, and Windows would otherwise show them in boxes.
+class BoxesToStandardError : public gb::platform::MessageBoxResponder {
+public:
+    BoxesToStandardError() { previous_ = gb::platform::setMessageBoxResponder(this); }
+    ~BoxesToStandardError() override { gb::platform::setMessageBoxResponder(previous_); }
+    BoxesToStandardError(const BoxesToStandardError&) = delete;
+    BoxesToStandardError& operator=(const BoxesToStandardError&) = delete;
+
+    int answer(gb::platform::WindowHandle, const char* text, const char* caption,
+               unsigned style) override {
+        std::fprintf(stderr, "[%s] %s\n", caption != nullptr ? caption : "",
+                     text != nullptr ? text : "");
+        std::fflush(stderr);
+        return gb::platform::defaultButton(style);
+    }
+
+private:
+    gb::platform::MessageBoxResponder* previous_ = nullptr;
+};
+
+// Reads the definition file with Glowbridge's own loader. A file Glowbridge would not start with
+// (a fault, or no definition at all) is refused as a whole rather than labelled in part: labels
+// from a file that stopped at a faulty line would leave later bindings silently unnamed.
+// Returns 0, or the status to end with after saying why.
+int loadLabels(const std::string& path, std::unique_ptr<DefinitionLabels>& labels) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        return fail("--definitions " + path + " is a folder, not a definition file");
+    }
+    auto list = std::make_unique<gb::DefinitionList>();
+    int result = 0;
+    {
+        BoxesToStandardError boxes;
+        result = gb::parseDefinitionFile(*list, path.c_str());
+    }
+    if (result == -2) return fail("cannot read the definition file " + path);
+    if (result == 0) return fail(path + " binds nothing; not started");
+    if (result < 0) {
+        return fail(path + ": the definition file has a fault (above), where Glowbridge would " +
+                    "stop; not started");
+    }
+    labels = std::make_unique<DefinitionLabels>(*list);
+    return 0;
 }
 
 } // namespace
@@ -228,6 +282,9 @@ int main(int argc, char** argv) {
         } else if (a == "--log") {
             if (!(v = next())) return fail("--log takes a file");
             o.logFile = v;
+        } else if (a == "--definitions") {
+            if (!(v = next())) return fail("--definitions takes a definition file");
+            o.definitions = v;
         } else if (a == "--once") {
             o.once = true;
         } else if (a == "--seconds") {
@@ -268,6 +325,11 @@ int main(int argc, char** argv) {
         card.setScript(script.answers[o.device]);
     }
 
+    std::unique_ptr<DefinitionLabels> labels;
+    if (!o.definitions.empty()) {
+        if (int status = loadLabels(o.definitions, labels)) return status;
+    }
+
     std::string name = endpointName(o.address, objectNameOf(o.device).c_str());
     Endpoint endpoint;
     std::string error;
@@ -286,6 +348,10 @@ int main(int argc, char** argv) {
                         std::to_string(o.device) + ", at " + name;
     std::printf("quarn-emulator: %s, faults: %s\n", title.c_str(),
                 describeFaults(card.faults()).c_str());
+    if (labels) {
+        std::printf("quarn-emulator: labels from %s (%zu bindings)\n", o.definitions.c_str(),
+                    labels->size());
+    }
     std::fflush(stdout);
 
     std::thread([] {
@@ -345,7 +411,7 @@ int main(int argc, char** argv) {
             std::uint64_t missed = total - printed > log.size() ? total - printed - log.size() : 0;
             for (std::size_t i = log.size() - static_cast<std::size_t>(total - printed - missed);
                  i < log.size(); ++i) {
-                std::string line = formatLogEntry(log.at(i));
+                std::string line = labelledLogEntry(log.at(i), labels.get());
                 if (!view) std::printf("%s\n", line.c_str());
                 if (logFile) std::fprintf(logFile, "%s\n", line.c_str());
             }
@@ -360,7 +426,7 @@ int main(int argc, char** argv) {
                 card,
                 title + (connected ? "  [client connected]" : "  [waiting for a client]") +
                     (lastAnswer.empty() ? "" : "\n> " + lastAnswer),
-                12);
+                12, labels.get());
             std::printf("\x1b[H\x1b[2J%s", screen.c_str());
             std::fflush(stdout);
         }
