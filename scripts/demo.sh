@@ -2,8 +2,10 @@
 # Sets up, builds and runs the demonstration of the whole chain on Linux: the stand-in simulator,
 # started under the name the process watch looks for (EFALCON.EXE), flies a 20-second circuit
 # over and over; glowbridge, with the sample settings and definitions (samples/Glowbridge.ini),
-# finds it, attaches about ten seconds later and drives the card; the card emulator shows the
-# card's lamps (Pigeon-hole bits), QProc calls and Pigeon-holes changing as the flight plays.
+# finds it, attaches about ten seconds later and drives the card; the card emulator, given the same
+# definitions, shows the card's lamps (Pigeon-hole bits), QProc calls and Pigeon-holes changing as
+# the flight plays, each named by its binding ("MasterCaution ON (QProc 5)", "Left on",
+# "KIAS 250 (byte 125)").
 # In a terminal the emulator's view refreshes in place; without one (CI, a pipe) every batch
 # the card takes is printed as a line, repeats left out. Afterwards the tray's lines and the
 # start of the debug log are shown.
@@ -45,13 +47,15 @@ cp "$top/samples/Glowbridge.ini" "$work/Glowbridge.ini"
 mkdir -p "$work/quarn"
 export QUARNIO_EMULATOR="$work/quarn"
 
-echo "== the card emulator: USB card 1 at $QUARNIO_EMULATOR"
+echo "== the card emulator: USB card 1 at $QUARNIO_EMULATOR, labelled by samples/Glowbridge.ini"
 if [ -t 1 ]; then
-  "$emulator" --device 1 --address "$work/quarn" --view --seconds "$((seconds + 5))" </dev/null &
+  "$emulator" --device 1 --address "$work/quarn" --definitions "$work/Glowbridge.ini" --view \
+    --seconds "$((seconds + 5))" </dev/null &
   pids+=($!)
 else
   # One line per batch the card takes, without the time and sequence columns' repeats.
-  "$emulator" --device 1 --address "$work/quarn" --plain --seconds "$((seconds + 5))" </dev/null |
+  "$emulator" --device 1 --address "$work/quarn" --definitions "$work/Glowbridge.ini" --plain \
+    --seconds "$((seconds + 5))" </dev/null |
     awk '/write USB1 06/ { k = $0; sub(/^ *[0-9.]+ ms +#[0-9]+ +/, "", k);
                            if (k != prev) { print "   card: " k; fflush() } prev = k }
          /quarn-emulator:/ { print; fflush() }' &
