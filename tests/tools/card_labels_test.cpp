@@ -38,6 +38,8 @@ TEST(AnalogByteReversed, ExactCasesGiveTheElementValue) {
     EXPECT_EQ(v, 250.0);
     ASSERT_TRUE(elementValueOfByte(ElementKind::FloatValue, -0.01, 0, 12, v));
     EXPECT_EQ(v, -1200.0);
+    ASSERT_TRUE(elementValueOfByte(ElementKind::FloatValue, -0.01, 0, 0, v));
+    EXPECT_FALSE(std::signbit(v)); // shown as "0", not "-0"
     ASSERT_TRUE(elementValueOfByte(ElementKind::FloatValue, 10.0, 3, 128, v));
     EXPECT_EQ(v, 12.5);
     ASSERT_TRUE(elementValueOfByte(ElementKind::IntValue, 2.9, -6, 14, v)); // 2.9 acts as 2

@@ -49,7 +49,7 @@ bool elementValueOfByte(ElementKind kind, double multi, std::int32_t offset, std
         const float f = static_cast<float>(v);
         if (static_cast<double>(f) != v) return false;
         if (static_cast<double>(f) * multi != static_cast<double>(scaled)) return false;
-        value = v;
+        value = v == 0.0 ? 0.0 : v; // 0 / -0.01 is -0, which would print as "-0"
         return true;
     }
     default:
