@@ -2,7 +2,8 @@
 // A program started by a test as a separate process: its standard output read back line by line
 // (or left to the test's own), its standard input written by the test, interrupted as Ctrl-C
 // would, waited for or killed. Natively a posix_spawn child; in the Windows build a CreateProcess
-// child (under Wine in the same wineserver as the test). Standard error goes to the test's own.
+// child (under Wine in the same wineserver as the test). Standard error goes to the test's own
+// unless captured with the output.
 // Backends: child_process_posix.cpp, child_process_win32.cpp; CMake picks one.
 
 #include "support/temp_folder.h"
@@ -14,8 +15,9 @@
 namespace gb::test {
 
 enum class ChildOutput {
-    Captured, // read back with readLine / readUntil
-    Shared,   // the test's own standard output (a chatty child that nobody reads)
+    Captured,           // read back with readLine / readUntil
+    CapturedWithErrors, // the same, with standard error in the same stream
+    Shared,             // the test's own standard output (a chatty child that nobody reads)
 };
 
 class ChildProcess {

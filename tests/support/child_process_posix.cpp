@@ -34,7 +34,7 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
     std::signal(SIGPIPE, SIG_IGN);
     int fds[2] = {-1, -1};
     int in[2];
-    if (output == ChildOutput::Captured && pipe(fds) != 0) return false;
+    if (output != ChildOutput::Shared && pipe(fds) != 0) return false;
     if (pipe(in) != 0) {
         closeIfOpen(fds[0]);
         closeIfOpen(fds[1]);
@@ -43,6 +43,8 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (fds[1] >= 0) posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    if (output == ChildOutput::CapturedWithErrors)
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     for (int fd : {fds[0], fds[1], in[0], in[1]})
         if (fd >= 0) posix_spawn_file_actions_addclose(&actions, fd);

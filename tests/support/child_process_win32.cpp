@@ -42,7 +42,7 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
-    if (output == ChildOutput::Captured) {
+    if (output != ChildOutput::Shared) {
         if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
         SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     }
@@ -65,7 +65,8 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = inputRead;
     startup.hStdOutput = writeEnd != nullptr ? writeEnd : GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdError =
+        output == ChildOutput::CapturedWithErrors ? writeEnd : GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info{};
     // Its own process group, so that a Ctrl-Break (where there is a console) reaches the child
     // and not the test.
