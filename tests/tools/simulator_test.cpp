@@ -59,7 +59,7 @@ std::vector<std::int32_t> readableLayouts() {
     return {kLayout100, kLayout110, kLayout200};
 }
 
-ParseStatus statusOf(const char* text, std::int32_t layout = kLayout200, bool ramp = false) {
+ParseStatus statusOf(std::string_view text, std::int32_t layout = kLayout200, bool ramp = false) {
     return parseAssignment(text, layout, ramp).status;
 }
 
@@ -86,6 +86,12 @@ TEST(SimulatorAssignment, NamesAndValuesAreCheckedAgainstTheCatalogue) {
     EXPECT_EQ(statusOf("Caution Lights/ElecSys=on", kLayout100), ParseStatus::NotInLayout);
     EXPECT_EQ(statusOf("Secondary Data/TrimPitch=1", kLayout110), ParseStatus::NotInLayout);
     EXPECT_EQ(statusOf("Secondary Data/TrimPitch=1", kLayout200), ParseStatus::Ok);
+
+    // A NUL would end the name or the number early, so "KIAS=1<NUL>2" would set 1.
+    using namespace std::string_literals;
+    EXPECT_EQ(statusOf("Primary Data/KIAS=1\0 2"s), ParseStatus::Syntax);
+    EXPECT_EQ(statusOf("Caution Lights\0x/Hook=on"s), ParseStatus::Syntax);
+    EXPECT_EQ(statusOf("Caution Lights/Hook=on\0"s), ParseStatus::Syntax);
 
     const ParseResult unknown = parseAssignment("Caution Lights/Nope=on", kLayout200, false);
     EXPECT_EQ(unknown.message, "no element \"Nope\" in group \"Caution Lights\"");
@@ -248,6 +254,12 @@ TEST(FlightScript, ParsesStepsSpansAndTheEnd) {
     EXPECT_EQ(script.steps[3].line, 3);
     EXPECT_EQ(script.length, 8.0);
     EXPECT_EQ(parseFlightScript("t=1..6 Primary Data/KIAS=0..3", kLayout200).length, 6.0);
+
+    // A byte-order mark before the first line, as Windows editors write it.
+    const FlightScript marked =
+        parseFlightScript("\xEF\xBB\xBFt=0 Caution Lights/Hook=on\r\nt=1 end\r\n", kLayout200);
+    EXPECT_TRUE(marked.errors.empty()) << marked.errors.front();
+    EXPECT_EQ(marked.steps.size(), 1u);
 }
 
 TEST(FlightScript, ReportsEveryBadLineAndSkipsWhatTheLayoutLacks) {

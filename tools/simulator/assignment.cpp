@@ -375,6 +375,9 @@ float speedLightKias(std::uint32_t selector) {
 ParseResult parseAssignment(std::string_view text, std::int32_t layout, bool allowRamp) {
     if (blockSizeOf(layout) == 0) return failure(ParseStatus::Syntax, "unknown layout");
     text = trim(text);
+    // Names and numbers are looked up and read as C strings, which would end at a NUL.
+    if (text.find('\0') != std::string_view::npos)
+        return failure(ParseStatus::Syntax, "a NUL byte in " + quoted(text));
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos || equals == 0)
         return failure(ParseStatus::Syntax,

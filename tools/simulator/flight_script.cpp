@@ -29,6 +29,8 @@ FlightScript parseFlightScript(std::string_view text, std::int32_t layout) {
     double endDirective = -1.0;
     int endLine = 0;
     int lineNumber = 0;
+    // Editors on Windows may start a UTF-8 file with a byte-order mark.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     while (!text.empty()) {
         const std::size_t newline = text.find('\n');
         std::string_view line = text.substr(0, newline);
