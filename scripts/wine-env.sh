@@ -1,6 +1,8 @@
 # Sourced by the scripts that run Windows programs: one Wine prefix inside the build folder,
 # quiet, no Mono/Gecko prompts, no menu entries written into the home folder.
-# Expects GB_WIN_BUILD (the Windows build folder).
+# GB_WIN_BUILD names the Windows build folder (default: build/windows of this checkout).
+GB_WIN_BUILD="${GB_WIN_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/windows}"
+export GB_WIN_BUILD
 export WINEPREFIX="${WINEPREFIX:-$GB_WIN_BUILD/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all,err+module}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

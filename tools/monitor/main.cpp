@@ -3,13 +3,14 @@
 
 #include "cockpit/element_table.h"
 #include "cockpit/shared_memory_source.h"
+#include "cockpit/text_utils.h"
 #include "platform/message_box.h"
 #include "platform/shared_block.h"
+#include "tools/console/arguments.h"
 #include "tools/console/console.h"
 #include "tools/monitor/monitor_view.h"
 
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -29,17 +30,22 @@ NAME is "Group/Element" (e.g. "Eyebrow Lights/MasterCaution"), a whole group
 
 Options:
   --once          one snapshot, then end (default: live until Ctrl-C)
-  --interval MS   live refresh every MS milliseconds (default 500)
-  --count N       end after N snapshots
-  --wait S        wait up to S seconds for the block to appear (default: live waits until
-                  Ctrl-C, --once does not wait)
-  --multi X       multiplier of the scaled column (default 1), as in a definition
-  --offset N      added after scaling (default 0)
-  --until-gone    end when the block goes away (seen natively; under Windows the name stays
-                  while the monitor maps it, so there it ends only by --count or Ctrl-C)
+  --interval MS   live refresh every MS milliseconds: 10 to 3600000 (default 500)
+  --count N       end after N snapshots: 1 to 2147483647
+  --wait S        wait up to S seconds for the block to appear: 0 to 1000000000 (default:
+                  live waits until Ctrl-C, --once does not wait)
+  --multi X       multiplier of the scaled column (default 1), read exactly as a definition
+                  reads its Multi (so "inf" reads as 0, as it would there)
+  --offset N      added after scaling: a whole number, -2147483648 to 2147483647 (default 0)
+  --until-gone    end when the block goes away: removed, replaced by a restarted simulator,
+                  or left behind by a simulator that was killed
   --machine       for scripts: "# layout L size B", then one element a line, tab-separated:
                   index, group, element, flag state (On/Off), value, scaled value
+  --version       the version
   --help          this text
+
+A block whose simulator was killed is not shown: the monitor waits for a new one. Where a
+restarted simulator publishes a new block under the name, the monitor says so and moves to it.
 )";
 
 // The source reports attach failures in a message box; a console tool prints them instead, and
@@ -49,7 +55,8 @@ public:
     int answer(platform::WindowHandle, const char* text, const char* caption,
                unsigned style) override {
         const std::string message = std::string(caption) + ": " + text;
-        if (message != last_) std::fprintf(stderr, "glowbridge-monitor: %s\n", message.c_str());
+        if (message != last_)
+            std::fprintf(stderr, "glowbridge-monitor: %s\n", tools::printable(message).c_str());
         last_ = message;
         return platform::defaultButton(style);
     }
@@ -61,8 +68,29 @@ private:
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "glowbridge-monitor: %s\n(glowbridge-monitor --help shows the usage)\n",
-                 message.c_str());
+                 tools::printable(message).c_str());
     return 2;
+}
+
+std::string refusal(const char* option, const char* range, const char* value) {
+    return std::string(option) + " takes " + range + ", not \"" + value + "\"";
+}
+
+// What happened to the block the monitor showed, for its "# ..." line; null when still live.
+const char* whatBecameOf(platform::SharedBlockState state) {
+    switch (state) {
+    case platform::SharedBlockState::Removed:
+        return "is gone (the simulator ended)";
+    case platform::SharedBlockState::OwnerGone:
+        return "is left over: the simulator that held it is gone";
+    case platform::SharedBlockState::Replaced:
+        return "now names another block (a simulator was restarted)";
+    case platform::SharedBlockState::Shrunk:
+        return "shrank under the monitor; its values are no longer there";
+    case platform::SharedBlockState::Live:
+        break;
+    }
+    return nullptr;
 }
 
 struct Options {
@@ -80,14 +108,12 @@ int parseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        double n = 0.0;
-        auto number = [&] {
-            char* end = nullptr;
-            n = std::strtod(argv[++i], &end);
-            return *end == '\0' && end != argv[i] && std::isfinite(n);
-        };
+        std::int64_t whole = 0;
         if (arg == "--help" || arg == "-h" || arg == "/?") {
             std::fputs(kUsage, stdout);
+            return -1;
+        } else if (arg == "--version") {
+            std::printf("glowbridge-monitor %s\n", tools::toolsVersion());
             return -1;
         } else if (arg == "--once") {
             o.once = true;
@@ -96,23 +122,38 @@ int parseOptions(int argc, char** argv, Options& o) {
         } else if (arg == "--machine") {
             o.machine = true;
         } else if (arg == "--interval" && hasValue) {
-            if (!number() || n < 10 || n > 3600000)
-                return usageError("--interval takes 10 to 3600000 milliseconds");
-            o.intervalMs = static_cast<int>(n);
+            if (!tools::parseWholeNumber(argv[++i], 10, 3600000, whole))
+                return usageError(refusal("--interval", "10 to 3600000 milliseconds", argv[i]));
+            o.intervalMs = static_cast<int>(whole);
         } else if (arg == "--count" && hasValue) {
-            if (!number() || n < 1 || n != std::floor(n))
-                return usageError("--count takes a whole number from 1");
-            o.count = static_cast<long>(n);
+            if (!tools::parseWholeNumber(argv[++i], 1, 2147483647, whole))
+                return usageError(
+                    refusal("--count", "a whole number from 1 to 2147483647", argv[i]));
+            o.count = static_cast<long>(whole);
         } else if (arg == "--wait" && hasValue) {
-            if (!number() || n < 0) return usageError("--wait takes a number of seconds");
-            o.waitSeconds = n;
+            if (!tools::parseRealNumber(argv[++i], 0.0, 1e9, o.waitSeconds))
+                return usageError(refusal("--wait", "0 to 1000000000 seconds", argv[i]));
         } else if (arg == "--multi" && hasValue) {
-            if (!number()) return usageError("--multi takes a number");
-            o.scaling.multi = n;
+            // The scaled column must be what Glowbridge computes for a definition with this
+            // Multi, so the text is read by the definition file's own reader, quirks and all.
+            const char* text = argv[++i];
+            o.scaling.multi = parseDecimalDouble(text);
+            double plain = 0.0;
+            if (!tools::parseRealNumber(text, -1e308, 1e308, plain) || plain != o.scaling.multi) {
+                char note[64];
+                std::snprintf(note, sizeof note, "%.17g", o.scaling.multi);
+                std::fprintf(stderr,
+                             "glowbridge-monitor: --multi \"%s\" reads as %s, as a definition's "
+                             "Multi would\n",
+                             tools::printable(text).c_str(), note);
+            }
         } else if (arg == "--offset" && hasValue) {
-            if (!number() || n != std::floor(n) || n < -2147483648.0 || n > 2147483647.0)
-                return usageError("--offset takes a whole number");
-            o.scaling.offset = static_cast<std::int32_t>(n);
+            if (!tools::parseWholeNumber(argv[++i], -2147483648LL, 2147483647, whole))
+                return usageError(refusal("--offset",
+                                          "a whole number from -2147483648 to "
+                                          "2147483647",
+                                          argv[i]));
+            o.scaling.offset = static_cast<std::int32_t>(whole);
         } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
             return usageError("unknown option or missing value: " + arg);
         } else {
@@ -142,38 +183,59 @@ int main(int argc, char** argv) {
     const Clock::time_point start = Clock::now();
     auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
     SharedMemorySource source;
+    // The shown block, opened beside the source's own handle, to ask what became of it.
+    platform::SharedBlockHandle shownBlock = nullptr;
     long shown = 0;
     bool waitingSaid = false;
+    bool leftOverSaid = false;
     while (!tools::stopRequested() && (o.count < 0 || shown < o.count)) {
         if (source.isAttached()) {
-            // The block goes when the simulator ends; where the system lets the name be opened
-            // while we still map it (Windows), this cannot be seen and the last values stay.
-            platform::SharedBlockHandle probe = platform::openSharedBlock(kSharedBlockName);
-            if (probe == nullptr) {
+            const platform::SharedBlockState state =
+                platform::sharedBlockState(shownBlock, source.mappedSize());
+            if (const char* became = whatBecameOf(state)) {
                 source.detach();
-                std::printf("%s%s is gone (the simulator ended)\n", o.machine ? "# " : "",
-                            kSharedBlockName);
+                platform::closeSharedBlock(shownBlock);
+                shownBlock = nullptr;
+                std::printf("%s%s %s\n", o.machine ? "# " : "", kSharedBlockName, became);
                 std::fflush(stdout);
                 if (o.untilGone) break;
                 messages.forget();
                 waitingSaid = false;
-            } else {
-                platform::closeSharedBlock(probe);
+                leftOverSaid = state == platform::SharedBlockState::OwnerGone;
             }
         }
-        if (!source.isAttached() && !source.attach()) {
-            if (elapsed() >= o.waitSeconds) {
-                std::fprintf(stderr, "glowbridge-monitor: %s is not there\n", kSharedBlockName);
-                return 1;
+        if (!source.isAttached()) {
+            shownBlock = platform::openSharedBlock(kSharedBlockName);
+            const bool leftOver =
+                shownBlock != nullptr &&
+                platform::sharedBlockState(shownBlock, 0) == platform::SharedBlockState::OwnerGone;
+            if (leftOver || !source.attach()) {
+                platform::closeSharedBlock(shownBlock);
+                shownBlock = nullptr;
+                if (elapsed() >= o.waitSeconds) {
+                    std::fprintf(stderr, "glowbridge-monitor: %s %s\n", kSharedBlockName,
+                                 leftOver ? "is left over: the simulator that held it is gone"
+                                          : "is not there");
+                    return 1;
+                }
+                if (leftOver && !leftOverSaid) {
+                    std::printf("%s%s is left over: the simulator that held it is gone; waiting "
+                                "for a new one\n",
+                                o.machine ? "# " : "", kSharedBlockName);
+                    std::fflush(stdout);
+                }
+                leftOverSaid = leftOverSaid || leftOver;
+                if (!waitingSaid && !o.machine && !leftOver) {
+                    std::printf("waiting for %s (start the simulator or falcon-sim) ...\n",
+                                kSharedBlockName);
+                    std::fflush(stdout);
+                }
+                waitingSaid = waitingSaid || !leftOver;
+                tools::sleepUnlessStopped(o.intervalMs);
+                continue;
             }
-            if (!waitingSaid && !o.machine) {
-                std::printf("waiting for %s (start the simulator or falcon-sim) ...\n",
-                            kSharedBlockName);
-                std::fflush(stdout);
-            }
-            waitingSaid = true;
-            tools::sleepUnlessStopped(o.intervalMs);
-            continue;
+            leftOverSaid = false;
+            if (shownBlock == nullptr) shownBlock = platform::openSharedBlock(kSharedBlockName);
         }
         messages.forget();
         std::string text = o.machine ? monitor::formatMachine(source, positions, o.scaling)
@@ -195,6 +257,7 @@ int main(int argc, char** argv) {
         if (o.count < 0 || shown < o.count) tools::sleepUnlessStopped(o.intervalMs);
     }
     source.detach();
+    platform::closeSharedBlock(shownBlock);
     platform::setMessageBoxResponder(nullptr);
     return 0;
 }

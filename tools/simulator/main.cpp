@@ -6,6 +6,7 @@
 #include "cockpit/element_table.h"
 #include "platform/ascii.h"
 #include "platform/shared_block.h"
+#include "tools/console/arguments.h"
 #include "tools/console/console.h"
 #include "tools/simulator/assignment.h"
 #include "tools/simulator/flight_script.h"
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <mutex>
@@ -38,13 +40,17 @@ Options:
   --layout 100|110|200  block layout: 124, 1240 or 1264 bytes (default 200)
   --play FILE           play a flight script, over and over
   --once                with --play: play the flight once, then end
-  --seconds N           end after N seconds
-  --tick MS             how often a script's ramps are written (default 50)
+  --seconds N           end after N seconds (0 to 1000000000)
+  --tick MS             how often a script's ramps are written: 1 to 10000 (default 50)
   --commands            also take assignments from standard input while running, one a
                         line; "quit" or the end of the input ends the program
   --quiet               no progress lines
   --list                list every element and where it lies in the layout, then end
+  --version             the version
   --help                this text
+
+Only one simulator holds the block at a time: a second one is refused while the first runs.
+A block left by a simulator that was killed is replaced.
 
 Assignments (quote them: names contain spaces):
   Group/Element=value   names as in the definition file, any case:
@@ -72,20 +78,35 @@ Flight script lines:  t=2.5 Caution Lights/MasterCaution=on
                       t=20 end                              (length of the flight)
 )";
 
+// Progress lines quote what the user typed, so they go through tools::printable.
 void say(bool quiet, const char* format, const std::string& text) {
     if (quiet) return;
-    std::printf(format, text.c_str());
+    std::printf(format, tools::printable(text).c_str());
     std::fflush(stdout);
 }
 
 int usageError(const std::string& message) {
-    std::fprintf(stderr, "falcon-sim: %s\n(falcon-sim --help shows the usage)\n", message.c_str());
+    std::fprintf(stderr, "falcon-sim: %s\n(falcon-sim --help shows the usage)\n",
+                 tools::printable(message).c_str());
     return 2;
 }
 
-bool readFile(const std::string& path, std::string& text) {
+void complain(const std::string& message) {
+    std::fprintf(stderr, "falcon-sim: %s\n", tools::printable(message).c_str());
+}
+
+// False with the reason in `error`: a folder would read as an empty script.
+bool readFile(const std::string& path, std::string& text, std::string& error) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = path + " is a folder, not a flight script";
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in) {
+        error = "cannot read " + path;
+        return false;
+    }
     std::ostringstream all;
     all << in.rdbuf();
     text = all.str();
@@ -164,7 +185,7 @@ bool runCommands(CommandInput& input, BlockImage& image, bool quiet) {
         if (gb::ascii::equalIgnoringCase(text, "quit")) return false;
         ParseResult parsed = parseAssignment(text, image.layout, false);
         if (parsed.status != ParseStatus::Ok) {
-            std::fprintf(stderr, "falcon-sim: %s\n", parsed.message.c_str());
+            complain(parsed.message);
             continue;
         }
         applyAssignment(parsed.assignment, image);
@@ -190,31 +211,30 @@ int parseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        auto number = [&](double& out) {
-            char* end = nullptr;
-            out = std::strtod(argv[i + 1], &end);
-            ++i;
-            return *end == '\0' && end != argv[i];
-        };
+        std::int64_t whole = 0;
         if (arg == "--help" || arg == "-h" || arg == "/?") {
             std::fputs(kUsage, stdout);
             return -1;
+        } else if (arg == "--version") {
+            std::printf("falcon-sim %s\n", tools::toolsVersion());
+            return -1;
         } else if (arg == "--layout" && hasValue) {
-            double n = 0;
-            if (!number(n) || blockSizeOf(static_cast<std::int32_t>(n)) == 0 ||
-                n != static_cast<std::int32_t>(n))
-                return usageError("--layout takes 100, 110 or 200");
-            o.layout = static_cast<std::int32_t>(n);
+            if (!tools::parseWholeNumber(argv[++i], 100, 200, whole) ||
+                blockSizeOf(static_cast<std::int32_t>(whole)) == 0)
+                return usageError(std::string("--layout takes 100, 110 or 200, not \"") + argv[i] +
+                                  "\"");
+            o.layout = static_cast<std::int32_t>(whole);
         } else if (arg == "--play" && hasValue) {
             o.script = argv[++i];
         } else if (arg == "--seconds" && hasValue) {
-            if (!number(o.seconds) || !(o.seconds >= 0.0))
-                return usageError("--seconds takes a number of seconds");
+            if (!tools::parseRealNumber(argv[++i], 0.0, 1e9, o.seconds))
+                return usageError(std::string("--seconds takes 0 to 1000000000 seconds, not \"") +
+                                  argv[i] + "\"");
         } else if (arg == "--tick" && hasValue) {
-            double n = 0;
-            if (!number(n) || n < 1 || n > 10000)
-                return usageError("--tick takes 1 to 10000 milliseconds");
-            o.tickMs = static_cast<int>(n);
+            if (!tools::parseWholeNumber(argv[++i], 1, 10000, whole))
+                return usageError(std::string("--tick takes 1 to 10000 milliseconds, not \"") +
+                                  argv[i] + "\"");
+            o.tickMs = static_cast<int>(whole);
         } else if (arg == "--once") {
             o.once = true;
         } else if (arg == "--commands") {
@@ -253,26 +273,39 @@ int main(int argc, char** argv) {
     FlightScript script;
     if (!o.script.empty()) {
         std::string text;
-        if (!readFile(o.script, text)) {
-            std::fprintf(stderr, "falcon-sim: cannot read %s\n", o.script.c_str());
+        std::string error;
+        if (!readFile(o.script, text, error)) {
+            complain(error);
             return 1;
         }
         script = parseFlightScript(text, o.layout);
         for (const std::string& w : script.warnings)
-            std::fprintf(stderr, "falcon-sim: %s: %s\n", o.script.c_str(), w.c_str());
+            complain(o.script + ": " + w);
         for (const std::string& e : script.errors)
-            std::fprintf(stderr, "falcon-sim: %s: %s\n", o.script.c_str(), e.c_str());
+            complain(o.script + ": " + e);
         if (!script.errors.empty()) return 1;
     }
 
     tools::installStopHandler();
     const std::size_t size = blockSizeOf(o.layout);
     void* view = nullptr;
-    platform::SharedBlockHandle block = platform::createSharedBlock(kSharedBlockName, size, &view);
+    platform::SharedBlockCreated created = platform::SharedBlockCreated::Failed;
+    platform::SharedBlockHandle block =
+        platform::createSharedBlock(kSharedBlockName, size, &view, &created);
+    if (created == platform::SharedBlockCreated::Busy) {
+        std::fprintf(stderr,
+                     "falcon-sim: another simulator holds %s; end it first (its block is left "
+                     "as it is)\n",
+                     kSharedBlockName);
+        return 1;
+    }
     if (block == nullptr) {
         std::fprintf(stderr, "falcon-sim: cannot create %s\n", kSharedBlockName);
         return 1;
     }
+    if (created == platform::SharedBlockCreated::ReplacedOrphan)
+        say(o.quiet, "falcon-sim: %s\n",
+            std::string("replaced ") + kSharedBlockName + ", left by a simulator that is gone");
     BlockImage image{static_cast<std::uint8_t*>(view), size, o.layout};
     for (const Assignment& a : initial) {
         applyAssignment(a, image);
