@@ -52,9 +52,12 @@ const char* availability(const ElementRecord& record, std::int32_t layout) {
     return record.minLayout == kLayout200 ? "needs 200" : "needs 110";
 }
 
-std::string formatValue(double value) {
+// An integer element's value exactly (a 32-bit integer has more digits than %g shows); a
+// float's with `digits` significant digits.
+std::string formatValue(const ElementRecord& record, double value, int digits) {
+    if (record.kind == ElementKind::IntValue) return std::to_string(truncateToInt32(value));
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.9g", value);
+    std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
     return buffer;
 }
 
@@ -124,9 +127,9 @@ std::string formatTable(const SharedMemorySource& source, const std::vector<int>
             const double value = source.readValue(entry.elementIndex);
             const std::int32_t scaled =
                 source.readScaled(entry.elementIndex, scaling.multi, scaling.offset);
-            std::snprintf(line, sizeof line, "%5d  %-34s %-5s %15.7g %12d  %s\n",
-                          static_cast<int>(entry.elementIndex), name.c_str(), "", value,
-                          static_cast<int>(scaled), note);
+            std::snprintf(line, sizeof line, "%5d  %-34s %-5s %15s %12d  %s\n",
+                          static_cast<int>(entry.elementIndex), name.c_str(), "",
+                          formatValue(record, value, 7).c_str(), static_cast<int>(scaled), note);
         }
         // Trailing blanks of rows without a note would only clutter a copied table.
         std::string row = line;
@@ -145,7 +148,7 @@ std::string formatMachine(const SharedMemorySource& source, const std::vector<in
         const std::int32_t index = entry.elementIndex;
         out += std::to_string(index) + "\t" + groupOf(pos) + "\t" + entry.elementName + "\t" +
                (source.readFlag(index) ? "On" : "Off") + "\t" +
-               formatValue(source.readValue(index)) + "\t" +
+               formatValue(ElementTable[index], source.readValue(index), 9) + "\t" +
                std::to_string(source.readScaled(index, scaling.multi, scaling.offset)) + "\n";
     }
     return out;
