@@ -1,5 +1,7 @@
 #include "tools/deflint/lint.h"
 
+#include "support/child_process.h"
+#include "support/temp_folder.h"
 #include "support/test_data.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,6 +69,52 @@ TEST(Lint, ExitStatusMapsLoaderResults) {
     EXPECT_EQ(lintExitStatus(0), 9);
     for (int code = -1; code >= -8; --code)
         EXPECT_EQ(lintExitStatus(code), -code);
+}
+
+// The program around the report: what it prints quotes the file's lines and the arguments, so
+// control and high bytes are escaped (line ends and tabs of the report itself stay).
+TEST(LintProgram, QuotedBytesAreEscapedAndVersionIsShown) {
+    auto run = [](const std::vector<std::string>& args, std::vector<std::string>& lines) {
+        test::ChildProcess lint;
+        if (!lint.start(test::hostPath(GB_LINT_EXE), args, test::ChildOutput::CapturedWithErrors))
+            return -2;
+        for (std::string line; lint.readLine(line, 10000);)
+            lines.push_back(line);
+        return lint.wait(10000);
+    };
+    test::TempFolder scratch("gb-lint");
+    const std::string file = scratch.file("defs.ini");
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "[Caution Lights]\nHo\x1b[2Jok=1\n";
+    }
+    std::vector<std::string> lines;
+    EXPECT_EQ(run({file}, lines), 3);
+    bool quoted = false;
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find('\x1b'), std::string::npos) << line;
+        quoted = quoted || line.find("Ho\\x1B[2Jok") != std::string::npos;
+    }
+    EXPECT_TRUE(quoted) << testing::PrintToString(lines);
+
+    // JSON escapes by its own rules, so it is left as the loader's report wrote it.
+    lines.clear();
+    EXPECT_EQ(run({"--json", file}, lines), 3);
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find('\x1b'), std::string::npos) << line;
+        EXPECT_EQ(line.find("\\x1B"), std::string::npos) << line;
+    }
+
+    lines.clear();
+    EXPECT_EQ(run({"--\x1b[2J"}, lines), kLintUsageStatus);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "glowbridge-lint: unknown option --\\x1B[2J");
+
+    lines.clear();
+    EXPECT_EQ(run({"--version"}, lines), 0);
+    ASSERT_EQ(lines.size(), 1u) << testing::PrintToString(lines);
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex("glowbridge-lint [0-9]+\\.[0-9]+\\.[0-9]+")))
+        << lines[0];
 }
 
 } // namespace

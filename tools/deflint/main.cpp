@@ -1,3 +1,4 @@
+#include "tools/console/arguments.h"
 #include "tools/deflint/lint.h"
 
 #include <cstdio>
@@ -14,12 +15,13 @@ const char kHelp[] =
     "it prints the message box Glowbridge would show, with its caption; Glowbridge stops at that\n"
     "line and ends.\n"
     "\n"
-    "  --all    go on past faulty lines and show the message of every faulty line\n"
-    "  --json   print one JSON object for scripts and editors instead: file, result,\n"
-    "           exitStatus, everyFault, byteOrderMark, phLow, phHigh, definitions (each with\n"
-    "           its line, form, written value and every field), seen (catalogue entries\n"
-    "           bound), messages (caption, text, style, icon, line or null)\n"
-    "  --help   this text\n"
+    "  --all      go on past faulty lines and show the message of every faulty line\n"
+    "  --json     print one JSON object for scripts and editors instead: file, result,\n"
+    "             exitStatus, everyFault, byteOrderMark, phLow, phHigh, definitions (each with\n"
+    "             its line, form, written value and every field), seen (catalogue entries\n"
+    "             bound), messages (caption, text, style, icon, line or null)\n"
+    "  --version  the version\n"
+    "  --help     this text\n"
     "\n"
     "Exit status: 0 the file is good. Otherwise the loader's result code, negated:\n"
     "  1 no file name, 2 file cannot be opened, 3 element not in its section's group,\n"
@@ -39,12 +41,17 @@ int main(int argc, char** argv) {
             std::fputs(kHelp, stdout);
             return 0;
         }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("glowbridge-lint %s\n", gb::tools::toolsVersion());
+            return 0;
+        }
         if (std::strcmp(argv[i], "--all") == 0) {
             everyFault = true;
         } else if (std::strcmp(argv[i], "--json") == 0) {
             format = gb::LintFormat::Json;
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-            std::fprintf(stderr, "glowbridge-lint: unknown option %s\n\n%s", argv[i], kHelp);
+            std::fprintf(stderr, "glowbridge-lint: unknown option %s\n\n%s",
+                         gb::tools::printable(argv[i]).c_str(), kHelp);
             return gb::kLintUsageStatus;
         } else if (path == nullptr) {
             path = argv[i];
@@ -58,6 +65,9 @@ int main(int argc, char** argv) {
         return gb::kLintUsageStatus;
     }
     const gb::LintReport report = gb::lintDefinitionFile(path, everyFault, format);
-    std::fputs(report.output.c_str(), stdout);
+    // The text report quotes the file's lines, which may hold any byte; JSON escapes its own.
+    std::fputs(format == gb::LintFormat::Text ? gb::tools::printable(report.output, true).c_str()
+                                              : report.output.c_str(),
+               stdout);
     return report.exitStatus;
 }
