@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -29,6 +31,35 @@ void closeFd(int& fd) {
     fd = -1;
 }
 
+// The serving emulator holds a lock on "<socket>.lock" for as long as it runs; the kernel drops
+// it when the process dies. So a second emulator for the same device is refused, and a socket
+// file left by a killed one (nobody holds the lock) is replaced. The fd is -1 when another
+// emulator holds the lock (`busy`) or on failure.
+int lockEndpoint(const std::string& lockPath, bool& busy) {
+    busy = false;
+    // A round is repeated when the previous holder removed the lock file between our open and
+    // our lock: the lock must be on the file that the name refers to.
+    for (int round = 0; round < 8; ++round) {
+        int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) return -1;
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        if (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+            busy = errno == EAGAIN || errno == EACCES;
+            closeFd(fd);
+            return -1;
+        }
+        struct stat mine {};
+        struct stat named {};
+        if (::fstat(fd, &mine) == 0 && ::stat(lockPath.c_str(), &named) == 0 &&
+            mine.st_dev == named.st_dev && mine.st_ino == named.st_ino)
+            return fd;
+        closeFd(fd);
+    }
+    return -1;
+}
+
 } // namespace
 
 std::string endpointName(const std::string& address, const char* objectName) {
@@ -43,7 +74,9 @@ std::string endpointName(const std::string& address, const char* objectName) {
 struct Endpoint::Impl {
     int listener = -1;
     int client = -1;
+    int lock = -1;
     std::string path;
+    std::string lockPath;
 };
 
 Endpoint::Endpoint() : impl_(std::make_unique<Impl>()) {}
@@ -51,8 +84,13 @@ Endpoint::Endpoint() : impl_(std::make_unique<Impl>()) {}
 Endpoint::~Endpoint() {
     closeFd(impl_->client);
     if (impl_->listener >= 0) {
+        // Only the lock holder's socket is under this name, so it is ours to remove.
         closeFd(impl_->listener);
         ::unlink(impl_->path.c_str());
+    }
+    if (impl_->lock >= 0) {
+        ::unlink(impl_->lockPath.c_str());
+        closeFd(impl_->lock);
     }
 }
 
@@ -62,12 +100,20 @@ bool Endpoint::listen(const std::string& name, std::string& error) {
         error = "socket path too long or empty: " + name;
         return false;
     }
+    bool busy = false;
+    impl_->lockPath = name + ".lock";
+    impl_->lock = lockEndpoint(impl_->lockPath, busy);
+    if (impl_->lock < 0) {
+        error = busy ? "another quarn-emulator serves this device at " + name
+                     : impl_->lockPath + ": " + std::strerror(errno);
+        return false;
+    }
     impl_->listener = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
     if (impl_->listener < 0) {
         error = std::string("socket: ") + std::strerror(errno);
         return false;
     }
-    // A socket file left by an emulator that was killed would block the bind.
+    // Holding the lock, a socket file under the name was left by an emulator that was killed.
     ::unlink(name.c_str());
     if (::bind(impl_->listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(impl_->listener, 4) != 0) {

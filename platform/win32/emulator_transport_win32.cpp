@@ -169,7 +169,12 @@ bool Endpoint::listen(const std::string& name, std::string& error) {
     for (int i = 0; i < 2; ++i) {
         Instance& instance = impl_->instances[i];
         if (!instance.create(name, i == 0)) {
-            error = name + ": CreateNamedPipe failed, error " + std::to_string(GetLastError());
+            const DWORD code = GetLastError();
+            // Another emulator made the first instance: Windows says access denied, Wine pipe busy.
+            if (i == 0 && (code == ERROR_ACCESS_DENIED || code == ERROR_PIPE_BUSY))
+                error = "another quarn-emulator serves this device at " + name;
+            else
+                error = name + ": CreateNamedPipe failed, error " + std::to_string(code);
             return false;
         }
     }

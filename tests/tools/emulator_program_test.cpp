@@ -4,6 +4,7 @@
 
 #include "platform/device_port.h"
 #include "platform/event_loop.h"
+#include "platform/runtime.h"
 #include "quarnio/library.h"
 #include "quarnio/quarnio.h"
 #include "support/child_process.h"
@@ -12,9 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <regex>
 #include <sstream>
 
 namespace gb::emu {
@@ -64,6 +67,33 @@ protected:
         return slot;
     }
 
+    // Starts a program that serves until told "quit", and waits until it listens.
+    bool startServing(ChildProcess& child, int device, std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {"--device",  std::to_string(device),
+                                         "--address", address_,
+                                         "--plain",   "--seconds",
+                                         "60",        "--log",
+                                         logFile_};
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::string line;
+        return child.start(gb::test::hostPath(QUARN_EMULATOR_PROGRAM), args,
+                           ChildOutput::CapturedWithErrors) &&
+               child.readUntil("quarn-emulator: USB card, device " + std::to_string(device), line,
+                               20000);
+    }
+
+    // Runs the program to its end (it is expected to refuse to start): exit code and lines.
+    int runRefused(std::vector<std::string> args, std::vector<std::string>& lines) {
+        ChildProcess other;
+        if (!other.start(gb::test::hostPath(QUARN_EMULATOR_PROGRAM), args,
+                         ChildOutput::CapturedWithErrors))
+            return -2;
+        // A short wait: a program that wrongly starts would serve for a minute.
+        for (std::string line; other.readLine(line, 5000);)
+            lines.push_back(line);
+        return other.wait(5000);
+    }
+
     std::string log() const {
         std::ifstream in(logFile_);
         std::stringstream text;
@@ -84,6 +114,12 @@ protected:
     std::optional<gb::test::QuarnioSession> session_;
     ChildProcess child_;
 };
+
+bool containsLine(const std::vector<std::string>& lines, const std::string& text) {
+    for (const std::string& line : lines)
+        if (line.find(text) != std::string::npos) return true;
+    return false;
+}
 
 TEST_F(EmulatorProgram, UsbBatchArrivesWithinTwoPolls) {
     start(1, {});
@@ -235,6 +271,100 @@ TEST_F(EmulatorProgram, DefinitionsThatCannotBeUsedAreRefused) {
         EXPECT_FALSE(child.readLine(line, 1000)) << file << ": " << line;
     }
     EXPECT_EQ(_OpenDevice(1), -4); // nobody listens
+}
+
+// One emulator per device: a second one is refused with a message and leaves the first one's
+// endpoint alone, so the first still takes opens after the second has gone. One that was killed
+// leaves nothing that keeps the next from starting.
+TEST_F(EmulatorProgram, SecondEmulatorForTheSameDeviceIsRefused) {
+    ASSERT_TRUE(startServing(child_, 1));
+    std::vector<std::string> lines;
+    EXPECT_EQ(
+        runRefused({"--device", "1", "--address", address_, "--plain", "--seconds", "60"}, lines),
+        1);
+    EXPECT_TRUE(containsLine(lines, "quarn-emulator: another quarn-emulator serves this device at"))
+        << testing::PrintToString(lines);
+
+    int slot = openWhenReady(1);
+    ASSERT_GE(slot, 0);
+    EXPECT_EQ(_SendQP(slot, 9), 0);
+    EXPECT_EQ(_CloseDevice(slot), 0);
+    EXPECT_NE(log().find("open  USB1 accepted"), std::string::npos) << log();
+
+    // Another device at the same address is no rival.
+    ChildProcess neighbour;
+    ASSERT_TRUE(startServing(neighbour, 2));
+    neighbour.writeLine("quit");
+    EXPECT_EQ(neighbour.wait(20000), 0);
+
+    child_.kill();
+    ChildProcess restarted;
+    ASSERT_TRUE(startServing(restarted, 1));
+    slot = openWhenReady(1);
+    EXPECT_GE(slot, 0);
+    EXPECT_EQ(_CloseDevice(slot), 0);
+    restarted.writeLine("quit");
+    EXPECT_EQ(restarted.wait(20000), 0);
+    // Natively its socket went with it; nothing but the log is left in the folder.
+    if (!gb::platform::runningUnderWine()) {
+        for (const auto& entry : std::filesystem::directory_iterator(scratch_.path()))
+            EXPECT_EQ(entry.path().filename(), "emulator.log");
+    }
+}
+
+// A script the program cannot use is refused at the start, not served as a card that never
+// answers.
+TEST_F(EmulatorProgram, UnusableScriptIsRefused) {
+    std::vector<std::string> lines;
+    EXPECT_EQ(
+        runRefused({"--device", "1", "--address", address_, "--script", scratch_.path()}, lines),
+        2);
+    EXPECT_TRUE(containsLine(lines, scratch_.path() + " is a folder, not a script"))
+        << testing::PrintToString(lines);
+
+    const std::string script = scratch_.file("answers.txt");
+    {
+        std::ofstream out(script);
+        out << "dev 3\n08 04 5A\n";
+    }
+    lines.clear();
+    EXPECT_EQ(runRefused({"--device", "1", "--address", address_, "--script", script}, lines), 2);
+    EXPECT_TRUE(containsLine(lines, script + " has no answers for device 1"))
+        << testing::PrintToString(lines);
+}
+
+// "input" takes its bytes with blanks between them, as "event" does.
+TEST_F(EmulatorProgram, InputCommandTakesBytesWithBlanks) {
+    ASSERT_TRUE(startServing(child_, 1));
+    ASSERT_TRUE(child_.writeLine("input 4:01 02 0A"));
+    std::string line;
+    ASSERT_TRUE(child_.readUntil("quarn-emulator: input", line, 20000));
+    EXPECT_EQ(line, "quarn-emulator: input set");
+    int slot = openWhenReady(1);
+    ASSERT_GE(slot, 0);
+    EXPECT_EQ(_GetData(slot), 0);
+    std::uint8_t state[64] = {};
+    ASSERT_EQ(_GetAnalogs(slot, state), 0);
+    EXPECT_EQ(state[4], 0x01);
+    EXPECT_EQ(state[5], 0x02);
+    EXPECT_EQ(state[6], 0x0A);
+    EXPECT_EQ(_CloseDevice(slot), 0);
+    child_.writeLine("quit");
+    EXPECT_EQ(child_.wait(20000), 0);
+}
+
+// Arguments are quoted with control and high bytes escaped; --version names the program.
+TEST_F(EmulatorProgram, MessagesEscapeArgumentsAndVersionIsShown) {
+    std::vector<std::string> lines;
+    EXPECT_EQ(
+        runRefused({"--device", "1", "--address", address_, "--script", "\x1b[2Jx\x9b"}, lines), 2);
+    EXPECT_TRUE(containsLine(lines, "cannot read script \\x1B[2Jx\\x9B"))
+        << testing::PrintToString(lines);
+    lines.clear();
+    EXPECT_EQ(runRefused({"--version"}, lines), 0);
+    ASSERT_EQ(lines.size(), 1u) << testing::PrintToString(lines);
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex("quarn-emulator [0-9]+\\.[0-9]+\\.[0-9]+")))
+        << lines[0];
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "tools/card_emulator/labels.h"
 #include "tools/card_emulator/transport_service.h"
 #include "tools/card_emulator/view.h"
+#include "tools/console/arguments.h"
 #include "tools/console/console.h"
 
 #include <cstdio>
@@ -53,10 +54,12 @@ const char usage[] =
     "  --definitions <file>  name QProcs, Pigeon-hole bits and analog bytes by the bindings of a\n"
     "                        Glowbridge definition file (in packet lines and the view)\n"
     "  --once                exit when the first client closes the device\n"
-    "  --seconds <n>         exit after n seconds\n"
+    "  --seconds <n>         exit after n seconds (1 to 1073741824)\n"
+    "  --version             the version\n"
     "commands on standard input while it runs:\n"
     "  event <hex> | input <off>:<hex> | fault <name> on|off | fault drop|slow <n> | reset | "
-    "quit\n";
+    "quit\n"
+    "One emulator serves a device at a time: a second one for the same device is refused.\n";
 
 // Lines typed on standard input, handed from the reader thread to the serving loop.
 std::mutex commandLock;
@@ -81,10 +84,9 @@ bool parseHex(const std::string& text, std::vector<std::uint8_t>& bytes) {
     return true;
 }
 
-bool parseInt(const char* text, int low, int high, int& value) {
-    char* end = nullptr;
-    long v = std::strtol(text, &end, 0);
-    if (end == text || *end != '\0' || v < low || v > high) return false;
+bool parseInt(const std::string& text, int low, int high, int& value) {
+    std::int64_t v = 0;
+    if (!gb::tools::parseWholeNumber(text, low, high, v)) return false;
     value = static_cast<int>(v);
     return true;
 }
@@ -104,10 +106,14 @@ std::string runCommand(Card& card, const std::string& line) {
                    : "event: length does not match the code, or the queue is full";
     }
     if (verb == "input") {
-        std::size_t colon = what.find(':');
+        // The bytes may be written with blanks between them, as for "event".
+        std::string rest;
+        std::getline(in, rest);
+        const std::string spec = what + " " + value + rest;
+        std::size_t colon = spec.find(':');
         int offset = 0;
-        if (colon == std::string::npos || !parseInt(what.substr(0, colon).c_str(), 0, 63, offset) ||
-            !parseHex(what.substr(colon + 1), bytes)) {
+        if (colon == std::string::npos || !parseInt(spec.substr(0, colon), 0, 63, offset) ||
+            !parseHex(spec.substr(colon + 1), bytes)) {
             return "input: give <offset>:<hex bytes>";
         }
         card.setInput(offset, bytes.data(), static_cast<int>(bytes.size()));
@@ -118,7 +124,7 @@ std::string runCommand(Card& card, const std::string& line) {
         bool on = value == "on";
         if (what == "drop" || what == "slow") {
             int n = 0;
-            if (!parseInt(value.c_str(), 0, 1 << 30, n)) return "fault " + what + ": give a count";
+            if (!parseInt(value, 0, 1 << 30, n)) return "fault " + what + ": give a count";
             (what == "drop" ? f.dropAnswers : f.isaSlowReads) = n;
         } else if (value != "on" && value != "off") {
             return "fault: give on or off";
@@ -161,9 +167,10 @@ struct Options {
     int seconds = 0;
 };
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "quarn-emulator: %s\n", message.c_str());
-    return 2;
+// Messages quote what the user typed, so they go through tools::printable.
+int fail(const std::string& message, int status = 2) {
+    std::fprintf(stderr, "quarn-emulator: %s\n", gb::tools::printable(message).c_str());
+    return status;
 }
 
 // The definition loader's messages go to standard error on every build: the emulator is a
@@ -229,6 +236,9 @@ int main(int argc, char** argv) {
         if (a == "--help" || a == "-h") {
             std::fputs(usage, stdout);
             return 0;
+        } else if (a == "--version") {
+            std::printf("quarn-emulator %s\n", gb::tools::toolsVersion());
+            return 0;
         } else if (a == "--device" || a == "-d") {
             if (!(v = next()) || !parseInt(v, 0, 7, o.device)) return fail("--device takes 0-7");
         } else if (a == "--address") {
@@ -238,15 +248,14 @@ int main(int argc, char** argv) {
             if (!(v = next())) return fail("--script takes a file");
             o.script = v;
         } else if (a == "--handshake-byte") {
-            if (!(v = next()) ||
-                !parseInt((std::string("0x") + v).c_str(), 0, 255, handshakeByte)) {
+            if (!(v = next()) || !parseInt(std::string("0x") + v, 0, 255, handshakeByte)) {
                 return fail("--handshake-byte takes a hex byte");
             }
         } else if (a == "--input") {
             std::vector<std::uint8_t> bytes;
             int offset = 0;
             const char* colon = (v = next()) ? std::strchr(v, ':') : nullptr;
-            if (!colon || !parseInt(std::string(v, colon).c_str(), 0, 63, offset) ||
+            if (!colon || !parseInt(std::string(v, colon), 0, 63, offset) ||
                 !parseHex(colon + 1, bytes)) {
                 return fail("--input takes <offset>:<hex bytes>");
             }
@@ -315,6 +324,9 @@ int main(int argc, char** argv) {
         }
     }
     if (!o.script.empty()) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(o.script, ec))
+            return fail(o.script + " is a folder, not a script");
         std::ifstream in(o.script, std::ios::binary);
         if (!in) return fail("cannot read script " + o.script);
         std::stringstream text;
@@ -322,6 +334,10 @@ int main(int argc, char** argv) {
         Script script;
         std::string error;
         if (!parseScript(text.str(), script, error)) return fail(o.script + ": " + error);
+        // Without answers for this device the card would never answer at all.
+        if (script.answers[o.device].empty())
+            return fail(o.script + " has no answers for device " + std::to_string(o.device) +
+                        " (no \"dev " + std::to_string(o.device) + "\" section)");
         card.setScript(script.answers[o.device]);
     }
 
@@ -333,7 +349,7 @@ int main(int argc, char** argv) {
     std::string name = endpointName(o.address, objectNameOf(o.device).c_str());
     Endpoint endpoint;
     std::string error;
-    if (!endpoint.listen(name, error)) return fail(error);
+    if (!endpoint.listen(name, error)) return fail(error, 1);
 
     std::FILE* logFile = nullptr;
     if (!o.logFile.empty()) {
@@ -345,7 +361,7 @@ int main(int argc, char** argv) {
     gb::tools::installStopHandler();
 
     std::string title = std::string(o.device == 0 ? "ISA" : "USB") + " card, device " +
-                        std::to_string(o.device) + ", at " + name;
+                        std::to_string(o.device) + ", at " + gb::tools::printable(name);
     std::printf("quarn-emulator: %s, faults: %s\n", title.c_str(),
                 describeFaults(card.faults()).c_str());
     if (labels) {
@@ -399,10 +415,17 @@ int main(int argc, char** argv) {
                 line = commandLines.front();
                 commandLines.pop_front();
             }
-            std::string answer = runCommand(card, line);
-            if (!answer.empty()) lastAnswer = answer;
-            if (!answer.empty() && !view) std::printf("quarn-emulator: %s\n", answer.c_str());
-            if (!answer.empty() && logFile) std::fprintf(logFile, "# %s\n", answer.c_str());
+            const std::string answer = gb::tools::printable(runCommand(card, line));
+            if (answer.empty()) continue;
+            lastAnswer = answer;
+            if (!view) {
+                std::printf("quarn-emulator: %s\n", answer.c_str());
+                std::fflush(stdout);
+            }
+            if (logFile) {
+                std::fprintf(logFile, "# %s\n", answer.c_str());
+                std::fflush(logFile);
+            }
         }
         // New log lines go to the file and, without the view, to standard output.
         const PacketLog& log = card.log();
