@@ -8,6 +8,8 @@
 #include "platform/termination.h"
 #include "ui/framework/user.h"
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -22,6 +24,11 @@ void closeMainFrame(void* context) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Alone on the command line; otherwise arguments are the start-up switches' business.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s %s\n", gb::kApplicationName, GB_PROGRAM_VERSION);
+        return 0;
+    }
     gb::platform::setProgramArguments(argc, argv);
     const std::string arguments = gb::platform::programArguments();
     gb::CGlowbridgeApp app;

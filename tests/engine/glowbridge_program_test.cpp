@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -270,6 +271,17 @@ TEST_F(GlowbridgeProgramTest, WithoutItsSettingsItEndsAfterTheLoadersMessage) {
     Output tray(glowbridge);
     EXPECT_TRUE(tray.waitForLine("tray: remove", 10000));
     EXPECT_EQ(glowbridge.wait(5000), 1);
+}
+
+// --version alone answers and ends before anything starts: no tray, no settings read.
+TEST(GlowbridgeProgramVersion, AloneItShowsTheVersionAndEnds) {
+    ChildProcess glowbridge;
+    ASSERT_TRUE(glowbridge.start(GB_GLOWBRIDGE, {"--version"}));
+    std::string line;
+    ASSERT_TRUE(glowbridge.readLine(line, 10000));
+    EXPECT_TRUE(std::regex_match(line, std::regex("Glowbridge [0-9]+\\.[0-9]+\\.[0-9]+"))) << line;
+    EXPECT_FALSE(glowbridge.readLine(line, 10000)) << line;
+    EXPECT_EQ(glowbridge.wait(5000), 0);
 }
 
 } // namespace
