@@ -4,15 +4,19 @@
 #include "cockpit/element_table.h"
 #include "cockpit/shared_memory_source.h"
 #include "cockpit/text_utils.h"
+#include "platform/file_attributes.h"
 #include "platform/message_box.h"
 #include "platform/shared_block.h"
 #include "tools/console/arguments.h"
 #include "tools/console/console.h"
 #include "tools/monitor/monitor_view.h"
+#include "tools/monitor/recorder.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -30,7 +34,8 @@ NAME is "Group/Element" (e.g. "Eyebrow Lights/MasterCaution"), a whole group
 
 Options:
   --once          one snapshot, then end (default: live until Ctrl-C)
-  --interval MS   live refresh every MS milliseconds: 10 to 3600000 (default 500)
+  --interval MS   live refresh every MS milliseconds: 10 to 3600000 (default 500; 100 with
+                  --record, as often as Glowbridge reads)
   --count N       end after N snapshots: 1 to 2147483647
   --wait S        wait up to S seconds for the block to appear: 0 to 1000000000 (default:
                   live waits until Ctrl-C, --once does not wait)
@@ -39,6 +44,11 @@ Options:
   --offset N      added after scaling: a whole number, -2147483648 to 2147483647 (default 0)
   --until-gone    end when the block goes away: removed, replaced by a restarted simulator,
                   or left behind by a simulator that was killed
+  --record FILE   also write every change of the elements shown, with its time, as a
+                  falcon-sim flight script: `falcon-sim --play FILE` replays the session.
+                  Values are written exactly as read; gear, speed-light and digit elements
+                  through what they follow (gear positions, handle, KIAS, altitude). The file
+                  is written as the session goes; an existing FILE is overwritten
   --machine       for scripts: "# layout L size B", then one element a line, tab-separated:
                   index, group, element, flag state (On/Off), value, scaled value
   --version       the version
@@ -64,6 +74,52 @@ public:
 
 private:
     std::string last_;
+};
+
+// The --record file: opened before the block is looked for, so a bad name is refused at once,
+// and flushed at every snapshot, so a long session never waits in memory and a killed monitor
+// leaves every snapshot up to the last.
+class RecordingFile {
+public:
+    ~RecordingFile() { close(); }
+    bool open(const std::string& path) {
+        path_ = path;
+        if (platform::fileAttributes(path.c_str()).directory) {
+            std::fprintf(stderr, "glowbridge-monitor: cannot record to %s: it is a folder\n",
+                         path.c_str());
+            return false;
+        }
+        file_ = std::fopen(path.c_str(), "wb");
+        if (file_ == nullptr) {
+            std::fprintf(stderr, "glowbridge-monitor: cannot record to %s: %s\n", path.c_str(),
+                         std::strerror(errno));
+            return false;
+        }
+        return true;
+    }
+    bool isOpen() const { return file_ != nullptr; }
+    // False, once said, when the file does not take the text (a full disk, say).
+    bool write(const std::string& text) {
+        if (file_ == nullptr) return false;
+        if (std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
+            std::fflush(file_) == 0)
+            return true;
+        std::fprintf(stderr, "glowbridge-monitor: cannot write the recording %s: %s\n",
+                     path_.c_str(), std::strerror(errno));
+        std::fclose(file_);
+        file_ = nullptr;
+        return false;
+    }
+    bool close() {
+        if (file_ == nullptr) return true;
+        const bool ok = std::fclose(file_) == 0;
+        file_ = nullptr;
+        return ok;
+    }
+
+private:
+    std::string path_;
+    std::FILE* file_ = nullptr;
 };
 
 int usageError(const std::string& message) {
@@ -100,6 +156,8 @@ struct Options {
     double waitSeconds = -1.0;
     bool machine = false;
     bool untilGone = false;
+    bool intervalGiven = false;
+    std::string recordPath;
     monitor::Scaling scaling;
     std::vector<std::string> names;
 };
@@ -125,6 +183,10 @@ int parseOptions(int argc, char** argv, Options& o) {
             if (!tools::parseWholeNumber(argv[++i], 10, 3600000, whole))
                 return usageError(refusal("--interval", "10 to 3600000 milliseconds", argv[i]));
             o.intervalMs = static_cast<int>(whole);
+            o.intervalGiven = true;
+        } else if (arg == "--record" && hasValue) {
+            o.recordPath = argv[++i];
+            if (o.recordPath.empty()) return usageError("--record takes a file name");
         } else if (arg == "--count" && hasValue) {
             if (!tools::parseWholeNumber(argv[++i], 1, 2147483647, whole))
                 return usageError(
@@ -161,6 +223,7 @@ int parseOptions(int argc, char** argv, Options& o) {
         }
     }
     if (o.once) o.count = 1;
+    if (!o.recordPath.empty() && !o.intervalGiven) o.intervalMs = 100;
     if (o.waitSeconds < 0.0) o.waitSeconds = o.once ? 0.0 : 1e12;
     return 0;
 }
@@ -173,6 +236,19 @@ int main(int argc, char** argv) {
     std::vector<int> positions;
     std::string error;
     if (!monitor::selectElements(o.names, positions, error)) return usageError(error);
+
+    RecordingFile recording;
+    if (!o.recordPath.empty() && !recording.open(o.recordPath)) return 1;
+    monitor::Recorder recorder;
+    bool recordingStarted = false; // the first snapshot is the recording's t=0
+    bool recordWatch = true;       // (again) after an attach: every field at the next snapshot
+    double recordStart = 0.0;
+    std::string recordText;
+    bool recordFailed = false;
+    auto record = [&](const std::string& text) {
+        if (!recording.isOpen() || recordFailed) return;
+        recordFailed = !recording.write(text);
+    };
 
     tools::installStopHandler();
     ConsoleMessages messages;
@@ -188,7 +264,7 @@ int main(int argc, char** argv) {
     long shown = 0;
     bool waitingSaid = false;
     bool leftOverSaid = false;
-    while (!tools::stopRequested() && (o.count < 0 || shown < o.count)) {
+    while (!tools::stopRequested() && (o.count < 0 || shown < o.count) && !recordFailed) {
         if (source.isAttached()) {
             const platform::SharedBlockState state =
                 platform::sharedBlockState(shownBlock, source.mappedSize());
@@ -198,6 +274,11 @@ int main(int argc, char** argv) {
                 shownBlock = nullptr;
                 std::printf("%s%s %s\n", o.machine ? "# " : "", kSharedBlockName, became);
                 std::fflush(stdout);
+                if (recordingStarted) {
+                    record("# " + std::string(kSharedBlockName) + " gone at " +
+                           monitor::scriptTime(elapsed() - recordStart) + "\n");
+                }
+                recordWatch = true;
                 if (o.untilGone) break;
                 messages.forget();
                 waitingSaid = false;
@@ -238,6 +319,27 @@ int main(int argc, char** argv) {
             if (shownBlock == nullptr) shownBlock = platform::openSharedBlock(kSharedBlockName);
         }
         messages.forget();
+        if (recording.isOpen()) {
+            const double now = elapsed();
+            recordText.clear();
+            if (!recordingStarted) {
+                recordStart = now;
+                recorder.watch(positions, source.layoutVersion());
+                recordText = recorder.header();
+                recordingStarted = true;
+            } else if (recordWatch) {
+                // Back after the simulator ended: the whole state again, for the layout it now has.
+                recordText = "# " + std::string(kSharedBlockName) + " back, layout " +
+                             std::to_string(source.layoutVersion()) + "\n";
+                if (source.layoutVersion() != recorder.layout())
+                    recorder.watch(positions, source.layoutVersion());
+                else
+                    recorder.forget();
+            }
+            recordWatch = false;
+            recorder.snapshot(source.data(), now - recordStart, recordText);
+            if (!recordText.empty()) record(recordText);
+        }
         std::string text = o.machine ? monitor::formatMachine(source, positions, o.scaling)
                                      : monitor::formatTable(source, positions, o.scaling);
         ++shown;
@@ -259,5 +361,11 @@ int main(int argc, char** argv) {
     source.detach();
     platform::closeSharedBlock(shownBlock);
     platform::setMessageBoxResponder(nullptr);
-    return 0;
+    if (recordingStarted) record(recorder.endLine(elapsed() - recordStart));
+    if (recording.isOpen() && !recording.close() && !recordFailed) {
+        std::fprintf(stderr, "glowbridge-monitor: cannot write the recording %s\n",
+                     o.recordPath.c_str());
+        recordFailed = true;
+    }
+    return recordFailed ? 1 : 0;
 }
