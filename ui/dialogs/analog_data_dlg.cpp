@@ -89,11 +89,8 @@ bool CAnalogDataDlg::check(TestRecord& out) {
 void CAnalogDataDlg::OnOK() {
     TestRecord r;
     if (!check(r)) return;
-    if (addMode != 0) {
-        const int pos = findOffered(catalog, entry.groupName, CatalogValue, r.elementText);
-        if (pos < 0) return inputError(*this, "You must define an element!", IDC_ELEMENT);
-        takeElement(entry, catalog, pos);
-    }
+    if (addMode != 0 && !takeOfferedElement(*this, entry, catalog, CatalogValue, r.elementText))
+        return;
     entry.phNumber = r.phNumber;
     entry.phByte = r.phByte;
     entry.multi = r.multiplier;

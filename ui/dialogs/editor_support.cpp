@@ -1,5 +1,7 @@
 #include "ui/dialogs/editor_support.h"
 
+#include "ui/dialog_ids.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -79,6 +81,17 @@ void takeElement(Definition& d, const CatalogEntry* catalog, int pos) {
     d.groupName = catalog[group].groupName != nullptr ? catalog[group].groupName : "";
     d.elementName = catalog[pos].elementName;
     d.elementIndex = catalog[pos].elementIndex;
+}
+
+bool takeOfferedElement(Dialog& dialog, Definition& d, const CatalogEntry* catalog,
+                        std::int32_t kind, const std::string& name) {
+    const int pos = findOffered(catalog, d.groupName, kind, name);
+    if (pos < 0) {
+        inputError(dialog, "You must define an element!", IDC_ELEMENT);
+        return false;
+    }
+    takeElement(d, catalog, pos);
+    return true;
 }
 
 std::string threeDigits(int n) {

@@ -35,6 +35,11 @@ int findOffered(const CatalogEntry* catalog, const char* groupName, std::int32_t
 // Sets groupName, elementName and elementIndex of d from the catalogue entry at `pos`.
 void takeElement(Definition& d, const CatalogEntry* catalog, int pos);
 
+// OK in add mode: binds d to the element the box offered under `name` (findOffered, takeElement).
+// False, after telling the user, when there is none.
+bool takeOfferedElement(Dialog& dialog, Definition& d, const CatalogEntry* catalog,
+                        std::int32_t kind, const std::string& name);
+
 // "%03d" and "%d" of a number, as the drop-down lists show numbers.
 std::string threeDigits(int n);
 std::string decimal(int n);

@@ -99,11 +99,8 @@ bool CPhFlagDlg::check(TestRecord& out) {
 void CPhFlagDlg::OnOK() {
     TestRecord r;
     if (!check(r)) return;
-    if (addMode != 0) {
-        const int pos = findOffered(catalog, entry.groupName, CatalogFlag, r.elementText);
-        if (pos < 0) return inputError(*this, "You must define an element!", IDC_ELEMENT);
-        takeElement(entry, catalog, pos);
-    }
+    if (addMode != 0 && !takeOfferedElement(*this, entry, catalog, CatalogFlag, r.elementText))
+        return;
     entry.phNumber = r.phNumber;
     entry.phByte = r.phByte;
     entry.bitMask = r.bitMask;

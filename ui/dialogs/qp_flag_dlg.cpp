@@ -45,11 +45,8 @@ bool CQpFlagDlg::check(TestRecord& out) {
 void CQpFlagDlg::OnOK() {
     TestRecord r;
     if (!check(r)) return;
-    if (addMode != 0) {
-        const int pos = findOffered(catalog, entry.groupName, CatalogFlag, r.elementText);
-        if (pos < 0) return inputError(*this, "You must define an element!", IDC_ELEMENT);
-        takeElement(entry, catalog, pos);
-    }
+    if (addMode != 0 && !takeOfferedElement(*this, entry, catalog, CatalogFlag, r.elementText))
+        return;
     entry.qpOn = r.qpOn;
     entry.qpOff = r.qpOff;
     EndDialog(platform::IdOk);
