@@ -7,7 +7,8 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  wine64 wine xvfb xauth
+  wine64 wine fonts-wine xvfb xauth
+  python3
 )
 
 missing=()
