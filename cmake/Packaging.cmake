@@ -1,7 +1,7 @@
 # The Windows zip a cockpit builder downloads: the program, the device library with its header and
-# import library, the sample settings and definition file, the user guide, and the stand-ins for
-# trying everything without the simulator or a card. `cpack` in the Windows build folder (or
-# scripts/package.sh) writes Glowbridge-<version>-win64.zip.
+# import library, the sample settings and definition file, the user guide with its pictures, and
+# the stand-ins for trying everything without the simulator or a card. `cpack` in the Windows
+# build folder (or scripts/package.sh) writes Glowbridge-<version>-win64.zip.
 set(GB_PRODUCT_VERSION 2.101)
 
 if(TARGET glowbridge)
@@ -14,6 +14,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.html DESTINATION . RENAME Gl
 if(EXISTS ${PROJECT_SOURCE_DIR}/docs/images)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION .)
 endif()
+# The guide's pictures of the dialogs and the menu, beside it as in docs/.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/screenshots DESTINATION .)
 
 # Stand-ins: the simulator under the name the process watch looks for, the card emulator, the
 # monitor and the definition checker, with the demonstration flight.
