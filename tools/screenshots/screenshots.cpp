@@ -9,9 +9,10 @@
 // on Windows whatever fonts the prefix has.
 //
 // Each dialog runs modally as in the program; a scripted user takes the picture from inside the
-// modal loop once the dialog has opened, then closes it. scripts/screenshots.sh runs this under
-// Wine and turns the pictures into docs/screenshots/*.png; CI compares them with the committed
-// ones (tools/screenshots/shots.py).
+// modal loop once the dialog has opened, then closes it. A label, button or group box whose text
+// does not fit its control is reported and fails the run, as the picture would show it cut.
+// scripts/screenshots.sh runs this under Wine and turns the pictures into docs/screenshots/*.png;
+// CI compares them with the committed ones (tools/screenshots/shots.py).
 //
 // A new picture is one entry in kShots.
 
@@ -93,6 +94,8 @@ public:
             activate(open.Window()->handle());
             if (!captureWindows({open.Window()->handle()}, path(name)))
                 problems.push_back("cannot capture " + name);
+            for (const std::string& text : clippedTexts(open.Window()->handle()))
+                problems.push_back(name + ": a text does not fit: " + text);
             open.EndDialog(platform::IdCancel);
         });
         dialog.DoModal();

@@ -28,6 +28,11 @@ bool useWineFonts(const std::string& folder);
 // shows active.
 void activate(WindowHandle window);
 
+// The labels, buttons, check boxes and group box titles of a dialog whose text does not fit the
+// control in the dialog's font (a label may wrap onto the lines its height holds), as
+// "id 1025 \"&Send to QUARN\": 80 of 75 pixels wide".
+std::vector<std::string> clippedTexts(WindowHandle dialog);
+
 // The pop-up menus of this thread now shown, the one opened first first.
 std::vector<WindowHandle> shownMenus();
 

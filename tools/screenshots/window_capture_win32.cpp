@@ -142,6 +142,57 @@ void activate(WindowHandle window) {
     if (GetActiveWindow() == hwnd(window)) SendMessageA(hwnd(window), WM_NCACTIVATE, TRUE, 0);
 }
 
+std::vector<std::string> clippedTexts(WindowHandle dialog) {
+    std::vector<std::string> found;
+    for (HWND c = GetWindow(hwnd(dialog), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+        char kind[32] = {};
+        char text[256] = {};
+        GetClassNameA(c, kind, sizeof kind);
+        GetWindowTextA(c, text, sizeof text);
+        const LONG style = GetWindowLongA(c, GWL_STYLE);
+        const bool isButton = lstrcmpiA(kind, "Button") == 0;
+        const bool isLabel =
+            lstrcmpiA(kind, "Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT; // text statics
+        if ((!isButton && !isLabel) || text[0] == '\0' || !IsWindowVisible(c)) continue;
+        RECT client{};
+        GetClientRect(c, &client);
+        // The room each kind leaves its text: a push button's edges (2 pixels) and focus frame
+        // (1 more) on each side, a check box's box and gap, a group box title's indents.
+        int room = client.right;
+        const LONG type = style & BS_TYPEMASK;
+        if (isButton && (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+                         type == BS_AUTORADIOBUTTON)) {
+            room -= 13 + 4;
+        } else if (isButton && type == BS_GROUPBOX) {
+            room -= 2 * 8;
+        } else if (isButton) {
+            room -= 2 * 3;
+        }
+        HDC dc = GetDC(c);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(c, WM_GETFONT, 0, 0)));
+        RECT need{0, 0, room, 0};
+        const UINT wrap = isLabel ? DT_WORDBREAK : DT_SINGLELINE;
+        DrawTextA(dc, text, -1, &need, DT_CALCRECT | wrap);
+        SelectObject(dc, old);
+        ReleaseDC(c, dc);
+        const bool tooWide = need.right > room;
+        const bool tooHigh = isLabel && need.bottom > client.bottom;
+        if (!tooWide && !tooHigh) continue;
+        // A template's IDC_STATIC (-1) comes back as 0xFFFF.
+        const int id = GetDlgCtrlID(c) == 0xFFFF ? -1 : GetDlgCtrlID(c);
+        char line[400];
+        if (tooWide) {
+            std::snprintf(line, sizeof line, "id %d \"%s\": %ld of %d pixels wide", GetDlgCtrlID(c),
+                          text, need.right, room);
+        } else {
+            std::snprintf(line, sizeof line, "id %d \"%s\": wraps to %ld of %ld pixels high", id,
+                          text, need.bottom, client.bottom);
+        }
+        found.push_back(line);
+    }
+    return found;
+}
+
 std::vector<WindowHandle> shownMenus() {
     MenuSearch search{GetCurrentThreadId(), {}};
     EnumWindows(collectMenu, reinterpret_cast<LPARAM>(&search));
