@@ -23,7 +23,8 @@ program="$GB_WIN_BUILD/tools/screenshots/glowbridge-screenshots.exe"
 # shellcheck source=scripts/wine-env.sh
 . "$top/scripts/wine-env.sh"
 if [ "${1:-}" = "--list" ]; then
-  exec wine64 "$program" --list </dev/null 2>/dev/null | tr -d '\r'
+  wine64 "$program" --list </dev/null 2>/dev/null | tr -d '\r'
+  exit 0
 fi
 
 # The same screen and prefix as the Wine tests, so the pictures are the ones the test takes.
