@@ -26,6 +26,7 @@
 #include "ui/dialog_ids.h"
 #include "ui/dialogs/about_dlg.h"
 #include "ui/dialogs/analog_data_dlg.h"
+#include "ui/dialogs/definition_list_dlg.h"
 #include "ui/dialogs/general_config_dlg.h"
 #include "ui/dialogs/ph_flag_dlg.h"
 #include "ui/dialogs/process_select_dlg.h"
@@ -78,6 +79,12 @@ public:
         }
         problems.push_back(std::string("the sample defines no ") + group + "/" + element);
         return {};
+    }
+
+    // The list dialogs work on the sample's definitions; nothing here changes one, so the sample
+    // file is never written.
+    ui::DefinitionListContext listContext() {
+        return {definitions, sample.c_str(), ElementCatalog, card};
     }
 
     std::string path(const std::string& name) const { return outDir + "\\" + name + ".bmp"; }
@@ -193,6 +200,21 @@ const Shot kShots[] = {
      [](Studio& s, const std::string& name) {
          ui::CProcessSelectDlg dlg(nullptr, sampleProcesses);
          s.show(dlg, name, [](DialogScript& d) { d.select(IDC_PROCESS_LIST, "EFALCON.EXE"); });
+     }},
+    {"qp-flag-list",
+     [](Studio& s, const std::string& name) {
+         ui::CDefinitionListDlg dlg(ui::CDefinitionListDlg::QpFlags, s.listContext());
+         s.show(dlg, name);
+     }},
+    {"ph-flag-list",
+     [](Studio& s, const std::string& name) {
+         ui::CDefinitionListDlg dlg(ui::CDefinitionListDlg::PhFlags, s.listContext());
+         s.show(dlg, name);
+     }},
+    {"analog-list",
+     [](Studio& s, const std::string& name) {
+         ui::CDefinitionListDlg dlg(ui::CDefinitionListDlg::AnalogValues, s.listContext());
+         s.show(dlg, name);
      }},
     {"qp-flag",
      [](Studio& s, const std::string& name) {
