@@ -14,9 +14,9 @@ using platform::WindowHandle;
 
 // Redraws the windows at once and writes what they show to a 32-bit BMP file: the smallest
 // rectangle holding all of them, pixels outside every window transparent (alpha 0), later windows
-// drawn over earlier ones. Each window is read from its own drawing surface, so another program's
-// window on top never shows. The caret is hidden first, so its blinking never does either. False
-// when a window is not shown or the file cannot be written.
+// drawn over earlier ones. Each window is read through its own device context. The caret is
+// hidden first, so its blinking never shows. False when a window is not shown or the file cannot
+// be written.
 bool captureWindows(const std::vector<WindowHandle>& windows, const std::string& bmpPath);
 
 // Makes Wine's own fonts in `folder` (MS Sans Serif, Tahoma, Marlett) usable by this program
