@@ -231,6 +231,8 @@ TEST_F(GlowbridgeProgramTest, TheGeneralConfigurationIsDrivenFromTheInputAndWrit
     ASSERT_TRUE(out.waitForLine("tray: icon IDI_TRAY_IDLE", 10000));
     glowbridge.writeLine("general");
     ASSERT_TRUE(out.waitForText("[dialog 134 \" Glowbridge Configuration\"]", 5000));
+    // Labels come as they stand in the dialog, before the controls they name.
+    ASSERT_TRUE(out.waitForLine("  - Process-&Check", 3000));
     ASSERT_TRUE(out.waitForLine("  1014: \"4000\"", 3000));
     // A line that names no control is answered, and the dialog stays open.
     glowbridge.writeLine("click 4242");

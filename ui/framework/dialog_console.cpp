@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <vector>
 
 namespace gb::ui {
 
@@ -27,8 +28,15 @@ std::string describeDialog(Dialog& dialog) {
     if (w == nullptr) return {};
     std::ostringstream out;
     out << "[dialog " << dialog.TemplateId() << " \"" << w->text(0) << "\"]\n";
-    for (int id : w->childIds()) {
-        if (id == -1) continue;
+    const std::vector<int> ids = w->childIds();
+    for (std::size_t index = 0; index < ids.size(); ++index) {
+        const int id = ids[index];
+        // A label or group box names the controls after it.
+        if (id == -1) {
+            const std::string label = w->childText(index);
+            if (!label.empty()) out << "  - " << label << '\n';
+            continue;
+        }
         out << "  " << id;
         if (id == w->focusId()) out << '*';
         out << ": ";

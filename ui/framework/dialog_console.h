@@ -16,7 +16,8 @@ namespace gb::ui {
 
 class Dialog;
 
-// The dialog's title, then one line per control: id, text or entries, selection, state.
+// The dialog's title, then one line per control: id, text or entries, selection, state; a
+// label or group box as "- text".
 std::string describeDialog(Dialog& dialog);
 
 // Runs one command line on the innermost open dialog. False when no dialog is open, so the line

@@ -42,6 +42,8 @@ public:
 
     // Controls in tab order (template order); statics have the id -1.
     virtual std::vector<int> childIds() = 0;
+    // The window text of the child at `index` of childIds, statics included.
+    virtual std::string childText(std::size_t index) = 0;
     virtual bool hasControl(int id) = 0;
 
     // The dialog's title (id 0) or a control's text, as WM_GETTEXT / WM_SETTEXT.

@@ -125,6 +125,10 @@ public:
         return ids;
     }
 
+    std::string childText(std::size_t index) override {
+        return index < controls_.size() ? controls_[index].text : std::string();
+    }
+
     bool hasControl(int id) override { return find(id) != nullptr; }
 
     std::string text(int id) override {

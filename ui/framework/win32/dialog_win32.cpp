@@ -90,6 +90,12 @@ public:
         }
         return ids;
     }
+    std::string childText(std::size_t index) override {
+        HWND c = GetWindow(hwnd, GW_CHILD);
+        for (std::size_t i = 0; c != nullptr && i < index; ++i)
+            c = GetWindow(c, GW_HWNDNEXT);
+        return c != nullptr ? windowText(c) : std::string();
+    }
     bool hasControl(int id) override { return item(id) != nullptr; }
 
     std::string text(int id) override { return windowText(id == 0 ? hwnd : item(id)); }
