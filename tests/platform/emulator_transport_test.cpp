@@ -134,12 +134,18 @@ TEST_F(EmulatorTransport, ClientWaitsWhileEveryInstanceIsTaken) {
                 ++connected;
         }
     });
+    const auto before = std::chrono::steady_clock::now();
     const bool thirdConnected = third.connect(name_);
+    const auto waited = std::chrono::steady_clock::now() - before;
     for (int i = 0; i < 200 && connected == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     stop = true;
     serving.join();
-    EXPECT_TRUE(thirdConnected);
+    // Connected at once (a backlog), or it waited for an instance rather than giving up on the
+    // busy pipe. Once it has one, the endpoint, serving the first, may turn it away as it did the
+    // second before the client's open has finished: that race is not the client's.
+    EXPECT_TRUE(thirdConnected || waited >= std::chrono::milliseconds(250))
+        << std::chrono::duration_cast<std::chrono::milliseconds>(waited).count() << " ms";
     EXPECT_EQ(connected, 1); // the first; the others were turned away
 }
 
