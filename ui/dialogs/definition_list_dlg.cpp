@@ -86,6 +86,17 @@ int compareRows(ItemData first, ItemData second, ItemData param) {
     return request->key < 0 ? -result : result;
 }
 
+// Runs one editor over a copy of `entry` and takes the copy back on OK.
+template <class Editor>
+int runOneEditor(Editor& editor, Definition& entry, bool addMode, const CatalogEntry* catalog) {
+    editor.addMode = addMode ? 1 : 0;
+    editor.catalog = catalog;
+    editor.entry = entry;
+    const int result = editor.DoModal();
+    if (result == platform::IdOk) entry = editor.entry;
+    return result;
+}
+
 } // namespace
 
 CDefinitionListDlg::CDefinitionListDlg(int kind, const DefinitionListContext& context,
@@ -172,32 +183,17 @@ void CDefinitionListDlg::setRowTexts(int row, const Definition& d) {
 }
 
 int CDefinitionListDlg::runEditor(Definition& entry, bool addMode) {
-    const std::uint8_t mode = addMode ? 1 : 0;
-    int result = platform::IdCancel;
     if (listKind == QpFlags) {
         CQpFlagDlg editor(context_.binding, this);
-        editor.addMode = mode;
-        editor.catalog = catalog;
-        editor.entry = entry;
-        result = editor.DoModal();
-        if (result == platform::IdOk) entry = editor.entry;
-    } else if (listKind == PhFlags) {
-        CPhFlagDlg editor(context_.binding, this);
-        editor.addMode = mode;
-        editor.catalog = catalog;
-        editor.entry = entry;
-        result = editor.DoModal();
-        if (result == platform::IdOk) entry = editor.entry;
-    } else {
-        CAnalogDataDlg editor(context_.binding, this);
-        editor.addMode = mode;
-        editor.catalog = catalog;
-        editor.phUsage = phUsage;
-        editor.entry = entry;
-        result = editor.DoModal();
-        if (result == platform::IdOk) entry = editor.entry;
+        return runOneEditor(editor, entry, addMode, catalog);
     }
-    return result;
+    if (listKind == PhFlags) {
+        CPhFlagDlg editor(context_.binding, this);
+        return runOneEditor(editor, entry, addMode, catalog);
+    }
+    CAnalogDataDlg editor(context_.binding, this);
+    editor.phUsage = phUsage;
+    return runOneEditor(editor, entry, addMode, catalog);
 }
 
 // Rebuilt from the list after every change rather than patched: two definitions may share a
