@@ -59,8 +59,14 @@ constexpr std::uint32_t kLeftGearOffset = 0x090;
 constexpr std::uint32_t kRightGearOffset = 0x094;
 
 // Selectors of the Computed records.
-constexpr std::uint32_t kLastFlagSelector = 9;    // 0..9 are flags (gear, speed lights)
-constexpr std::uint32_t kFirstDigitSelector = 10; // 10..16 are the altitude and speed digits
+constexpr std::uint32_t kSelectorLeftGear = 0; // 0..3: the gear lights
+constexpr std::uint32_t kSelectorNoseGear = 1;
+constexpr std::uint32_t kSelectorRightGear = 2;
+constexpr std::uint32_t kSelectorGearHandle = 3;
+constexpr std::uint32_t kFirstSpeedSelector = 4; // 4..9: the speed lights
+constexpr std::uint32_t kLastFlagSelector = 9;
+constexpr std::uint32_t kFirstDigitSelector = 10;   // 10..13: the altitude digits,
+constexpr std::uint32_t kLastAltitudeSelector = 13; // 14..16: the speed digits
 constexpr std::uint32_t kLastDigitSelector = 16;
 
 } // namespace gb

@@ -51,16 +51,16 @@ bool isCarried(ElementKind kind) {
 bool computedFlag(std::uint32_t selector, const std::uint8_t* data, std::int32_t layout) {
     const bool singleGear = layout == kLayout100;
     switch (selector) {
-    case 0:
+    case kSelectorLeftGear:
         return singleGear ? loadFloat(data + kGearPositionOffset) >= 1.0
                           : loadFloat(data + kLeftGearOffset) >= 1.3;
-    case 1:
+    case kSelectorNoseGear:
         return singleGear ? loadFloat(data + kGearPositionOffset) >= 1.0
                           : loadFloat(data + kNoseGearOffset) >= 1.5;
-    case 2:
+    case kSelectorRightGear:
         return singleGear ? loadFloat(data + kGearPositionOffset) >= 1.0
                           : loadFloat(data + kRightGearOffset) >= 1.3;
-    case 3: {
+    case kSelectorGearHandle: {
         if (!singleGear) return (loadWord(data + kLightBits2Offset) & kGearHandleBit) != 0;
         const double position = loadFloat(data + kGearPositionOffset);
         return position > 0.0 && position < 1.0; // gear in transit
@@ -73,7 +73,7 @@ bool computedFlag(std::uint32_t selector, const std::uint8_t* data, std::int32_t
 
 // Selectors 10..13 are the altitude digits, 14..16 the speed digits (one place above their names).
 double digitSource(std::uint32_t selector, const std::uint8_t* data) {
-    return loadFloat(data + (selector <= 13 ? kAltitudeOffset : kKiasOffset));
+    return loadFloat(data + (selector <= kLastAltitudeSelector ? kAltitudeOffset : kKiasOffset));
 }
 
 std::int32_t digitDivisor(std::uint32_t selector) {

@@ -11,12 +11,6 @@ namespace gb::monitor {
 
 namespace {
 
-// Selectors of the computed flags: the three gears, the handle, then the speed lights.
-constexpr std::uint32_t kSelectorNose = 1;
-constexpr std::uint32_t kSelectorRight = 2;
-constexpr std::uint32_t kSelectorHandle = 3;
-constexpr std::uint32_t kLastAltitudeDigit = 13;
-
 std::uint32_t loadWord(const std::uint8_t* block, std::uint32_t offset) {
     std::uint32_t word = 0;
     std::memcpy(&word, block + offset, sizeof word);
@@ -26,20 +20,21 @@ std::uint32_t loadWord(const std::uint8_t* block, std::uint32_t offset) {
 // The field a computed element follows, as the flight script sets it.
 RecordedField computedField(std::uint32_t selector, std::int32_t layout) {
     if (selector >= kFirstDigitSelector)
-        return selector <= kLastAltitudeDigit
+        return selector <= kLastAltitudeSelector
                    ? RecordedField{FieldKind::Float, kAltitudeOffset, 0, "Primary Data/Altitude"}
                    : RecordedField{FieldKind::Float, kKiasOffset, 0, "Primary Data/KIAS"};
-    if (selector > kSelectorHandle) return {FieldKind::Float, kKiasOffset, 0, "Primary Data/KIAS"};
+    if (selector > kSelectorGearHandle)
+        return {FieldKind::Float, kKiasOffset, 0, "Primary Data/KIAS"};
     // Layout 100 keeps one gear position, which also shows the handle (gear in transit); a
     // script sets it through any gear.
     if (layout == kLayout100)
         return {FieldKind::GearPosition, kGearPositionOffset, 0, "Gear Lights/Left"};
     switch (selector) {
-    case kSelectorHandle:
+    case kSelectorGearHandle:
         return {FieldKind::Bits, kLightBits2Offset, kGearHandleBit, "Gear Lights/Handle"};
-    case kSelectorNose:
+    case kSelectorNoseGear:
         return {FieldKind::GearPosition, kNoseGearOffset, 0, "Gear Lights/Nose"};
-    case kSelectorRight:
+    case kSelectorRightGear:
         return {FieldKind::GearPosition, kRightGearOffset, 0, "Gear Lights/Right"};
     default:
         return {FieldKind::GearPosition, kLeftGearOffset, 0, "Gear Lights/Left"};

@@ -21,12 +21,6 @@ constexpr float kGearDownL110 = 1.5f;
 constexpr float kGearDownL100 = 1.0f;
 constexpr float kGearInTransitL100 = 0.5f;
 
-constexpr std::uint32_t kSelectorLeft = 0;
-constexpr std::uint32_t kSelectorNose = 1;
-constexpr std::uint32_t kSelectorRight = 2;
-constexpr std::uint32_t kSelectorHandle = 3;
-constexpr std::uint32_t kFirstSpeedSelector = 4;
-
 ParseResult failure(ParseStatus status, std::string message) {
     ParseResult result;
     result.status = status;
@@ -161,7 +155,7 @@ ParseResult parseComputed(const ElementRecord& record, const std::string& label,
     const FlagWord word = parseFlagWord(value);
 
     if (selector >= kFirstDigitSelector) {
-        const bool altitude = selector <= 13;
+        const bool altitude = selector <= kLastAltitudeSelector;
         return failure(ParseStatus::NotSettable,
                        label + " is computed from " +
                            (altitude ? "Primary Data/Altitude (the block holds the height "
@@ -180,7 +174,7 @@ ParseResult parseComputed(const ElementRecord& record, const std::string& label,
         a.from = a.to = speedLightKias(selector);
         return result;
     }
-    if (selector == kSelectorHandle) {
+    if (selector == kSelectorGearHandle) {
         if (word == FlagWord::None)
             return failure(ParseStatus::BadValue, label + " takes on or off, not " + quoted(value));
         if (layout == kLayout100) {
@@ -199,10 +193,10 @@ ParseResult parseComputed(const ElementRecord& record, const std::string& label,
     if (layout == kLayout100) {
         a.offset = kGearPositionOffset; // one position for all three gears
     } else {
-        a.offset = selector == kSelectorLeft    ? kLeftGearOffset
-                   : selector == kSelectorNose  ? kNoseGearOffset
-                   : selector == kSelectorRight ? kRightGearOffset
-                                                : 0;
+        a.offset = selector == kSelectorLeftGear    ? kLeftGearOffset
+                   : selector == kSelectorNoseGear  ? kNoseGearOffset
+                   : selector == kSelectorRightGear ? kRightGearOffset
+                                                    : 0;
     }
     if (word != FlagWord::None) {
         // "1" and "0" are flag words here as for every flag; "1.0" is a position.
