@@ -105,7 +105,7 @@ void CMainFrame::onTimer(unsigned id) {
                       options);
     } else if (id == SAFE_CLOSE_TIMER) {
         if (window_ != nullptr) platform::killWindowTimer(window_, SAFE_CLOSE_TIMER);
-        finishClose();
+        if (closing_ != Closing::No) endClose(closing_);
     }
 }
 
@@ -164,7 +164,7 @@ void CMainFrame::onCommand(unsigned command) {
     case ID_APP_EXIT:
         // Straight to the base close (after the outputs' delay with "SafeOutputs"): no blue
         // icon, the card is closed by the destructor.
-        if (!beginSafeClose(Closing::Exit)) DestroyWindow();
+        if (!beginSafeClose(Closing::Exit)) endClose(Closing::Exit);
         break;
     default:
         break;
@@ -176,10 +176,7 @@ void CMainFrame::onClose() {
     if (window_ == nullptr || closing_ != Closing::No) return;
     platform::killWindowTimer(window_, CHECK_TIMER);
     platform::killWindowTimer(window_, READ_TIMER);
-    if (beginSafeClose(Closing::Close)) return;
-    binding_.close();
-    tray_.SetIcon(static_cast<unsigned>(IDI_TRAY_IDLE));
-    DestroyWindow();
+    if (!beginSafeClose(Closing::Close)) endClose(Closing::Close);
 }
 
 bool CMainFrame::beginSafeClose(Closing how) {
@@ -194,14 +191,13 @@ bool CMainFrame::beginSafeClose(Closing how) {
     return false;
 }
 
-void CMainFrame::finishClose() {
-    const Closing how = closing_;
+void CMainFrame::endClose(Closing how) {
     closing_ = Closing::No;
     if (how == Closing::Close) {
         binding_.close();
         tray_.SetIcon(static_cast<unsigned>(IDI_TRAY_IDLE));
     }
-    if (how != Closing::No) DestroyWindow();
+    DestroyWindow();
 }
 
 void CMainFrame::DestroyWindow() {

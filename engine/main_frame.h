@@ -139,7 +139,9 @@ private:
         Exit
     };
     bool beginSafeClose(Closing how);
-    void finishClose();
+    // The close itself: WM_CLOSE closes the card and shows the blue icon first; both then destroy
+    // the window.
+    void endClose(Closing how);
 
     // ProcessWatchHost.
     bool attach() override;
