@@ -27,7 +27,7 @@ void onInputLine(void* context, const char* line) {
 } // namespace
 
 bool connectConsoleTray(ui::CSystemTray& tray) {
-    if (!ui::connectTrayToStandardInput(tray)) return false;
+    ui::setTrayCommandSink({platform::postCommand, platform::sendCommand});
     return platform::setStandardInputHandler(onInputLine, &tray);
 }
 

@@ -38,8 +38,8 @@ void setTrayLineWriter(TrayLineWriter writer, void* context);
 void setTrayShellRefuses(bool refuse);
 
 // How commands reach the main window: post for a menu choice, send for a double click. Unset
-// (the start), commands are only written out. connectTrayToStandardInput sets the loop's
-// postCommand / sendCommand; tests set recorders.
+// (the start), commands are only written out. The program sets the loop's postCommand /
+// sendCommand (engine/console_link.h); tests set recorders.
 struct TrayCommandSink {
     bool (*post)(platform::LoopWindow window, unsigned command) = nullptr;
     bool (*send)(platform::LoopWindow window, unsigned command) = nullptr;
@@ -49,10 +49,5 @@ void setTrayCommandSink(const TrayCommandSink& sink);
 // Carries out one typed line for the tray (parseTrayInput, then a notification or a command to
 // the tray's target window).
 void handleTrayInputLine(CSystemTray& tray, std::string_view line);
-
-// The program's hook: commands go through the loop windows, and the loop feeds standard-input
-// lines to handleTrayInputLine. The end of input changes nothing. False where the loop has no
-// standard-input channel.
-bool connectTrayToStandardInput(CSystemTray& tray);
 
 } // namespace gb::ui
