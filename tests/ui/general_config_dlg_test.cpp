@@ -288,6 +288,8 @@ TEST_F(GeneralConfig, ConsoleLinesDriveTheInnermostOpenDialog) {
         EXPECT_NE(reply.find("1014*: \"250\""), std::string::npos) << reply;
         runDialogCommand("click 99", reply);
         EXPECT_EQ(reply, "no control 99\n");
+        runDialogCommand("column 1014 2147483648", reply);
+        EXPECT_EQ(reply, "no column \"2147483648\"\n");
         runDialogCommand("frobnicate", reply);
         EXPECT_EQ(reply.rfind("usage:", 0), 0u);
         runDialogCommand("click 1011", reply);

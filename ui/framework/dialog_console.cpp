@@ -2,6 +2,7 @@
 
 #include "ui/framework/dialog.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <sstream>
 #include <vector>
@@ -100,7 +101,15 @@ bool runDialogCommand(const std::string& line, std::string& reply) {
             w.userDoubleClick(id, index);
         }
     } else if (verb == "column") {
-        w.userColumnClick(id, std::atoi(rest.c_str()));
+        // atoi's result for a number beyond int is undefined: read it checked.
+        char* end = nullptr;
+        errno = 0;
+        const long column = std::strtol(rest.c_str(), &end, 10);
+        if (end == rest.c_str() || *end != '\0' || errno != 0 || column < 0 || column > 255) {
+            reply = "no column \"" + rest + "\"\n";
+            return true;
+        }
+        w.userColumnClick(id, static_cast<int>(column));
     } else if (verb != "show") {
         reply = "unknown command \"" + verb + "\"\n";
         return true;
